@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <stdexcept>
+#include <string>
 
 #include "common/dialog_service.h"
 #include "common/launcher.h"
@@ -66,6 +67,17 @@ inline constexpr const char* kWorkWindowCaption = "Прибор приемно-�
 inline constexpr const char* kHelpFile = "Setka-640-v5_2-help.hlp";
 inline constexpr const char* kHelpPage = "help/index.html";  ///< shown where the .hlp cannot be
 inline constexpr const char* kLegacyProgram = "add1.exe";
+/// Application name; also the caption of the editors' plain message boxes.
+inline constexpr const char* kApplicationTitle = "Setka640DKV_KVM";
+
+/// What HelpBitBtn opens: the WinHelp file where the desktop can show it and it is present,
+/// otherwise the HTML page shipped beside the program.
+std::string helpTarget(bool winHelpShown, bool helpFileExists);
+/// The link WebSiteLabel opens for its caption, and the mail link of EmailLabel.
+std::string webSiteUrl(const QString& caption);
+std::string emailUrl(const QString& address);
+/// Told when "add1.exe" could not be started.
+std::string handOffFailureText();
 
 /// Base of TL640KVForm, TChangeSoftForm and TL640MSettingsForm. Builds the shared furniture,
 /// indexes it under its names, and performs the hand-off to the earlier-generation program.
