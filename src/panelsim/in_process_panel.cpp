@@ -1,0 +1,17 @@
+#include "panelsim/in_process_panel.h"
+
+namespace livna::panelsim {
+
+InProcessPanel::InProcessPanel(PanelConfig config, std::function<double()> clock)
+    : m_board(std::move(config)), m_protocol(m_board), m_clock(std::move(clock)) {}
+
+void InProcessPanel::fromPc(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& toPc) {
+    m_protocol.receive(bytes, m_clock ? m_clock() : 0.0, toPc);
+}
+
+SimulatedUsbLink::SimulatedUsbLink(PanelConfig config, DialogService* errors, const std::string& devicePath)
+    : panel(std::move(config), [this] { return sleeper.nowMs(); }), pipes(platform, sleeper, errors) {
+    platform.addDevice(devicePath, panel);
+}
+
+}  // namespace livna::panelsim

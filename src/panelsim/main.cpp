@@ -1,0 +1,114 @@
+// panelsim: plays a Ливна-640 panel on the direct USB link until it is stopped (SIGINT, SIGTERM).
+#include <signal.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "panelsim/fifo_publisher.h"
+#include "panelsim/panelsim_options.h"
+#include "panelsim/value_file.h"
+#include "usblink/fifo_platform.h"
+
+namespace {
+
+using namespace livna;
+using namespace livna::panelsim;
+
+int g_stopFd = -1;
+
+void onSignal(int) {
+    const char b = 1;
+    if (g_stopFd >= 0) [[maybe_unused]] ssize_t n = ::write(g_stopFd, &b, 1);
+}
+
+std::string programFolder() {
+    char buf[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    std::string p(buf, static_cast<std::size_t>(n));
+    const auto slash = p.find_last_of('/');
+    return slash == std::string::npos ? "." : p.substr(0, slash);
+}
+
+// The factory defaults of the system: beside the program, else in the current folder.
+std::optional<SettingsImage> factoryImage(PanelSystem system) {
+    for (const std::string& base : {programFolder(), std::string(".")}) {
+        std::string ignored;
+        if (auto image = readValueFile(base + "/" + factoryDefaultFile(system), ignored)) return image;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = parsePanelsimOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::cerr << "panelsim: " << error << '\n' << kPanelsimUsage;
+        return 2;
+    }
+
+    PanelBoard board(options->config);
+    const std::size_t imageSize = imageBlocks(options->config.system) * kBlockSize;
+    if (!options->imagePath.empty()) {
+        const auto image = readValueFile(options->imagePath, error);
+        if (!image) {
+            std::cerr << "panelsim: " << error << '\n';
+            return 1;
+        }
+        board.loadImage(*image);
+    } else if (auto image = factoryImage(options->config.system)) {
+        board.loadImage(*image);
+    } else {
+        board.loadImage(SettingsImage::fresh(imageSize, static_cast<int>(options->config.versionCode)));
+    }
+
+    std::ofstream log;
+    if (!options->logPath.empty()) {
+        log.open(options->logPath, std::ios::trunc);
+        if (!log) {
+            std::cerr << "panelsim: cannot write " << options->logPath << '\n';
+            return 1;
+        }
+        board.setLogStream(&log);
+    }
+    if (!options->savePath.empty()) {
+        const std::string savePath = options->savePath;
+        board.setOnAcceptedWrite([savePath](const PanelBoard& b, int) {
+            std::string e;
+            if (!writeValueFile(savePath, b.image(), e)) std::cerr << "panelsim: " << e << '\n';
+        });
+    }
+
+    const std::string root = options->root.empty() ? defaultUsbRoot() : options->root;
+    auto publisher = FifoPanelPublisher::publish(root, board, error);
+    if (!publisher) {
+        std::cerr << "panelsim: " << error << '\n';
+        return 1;
+    }
+    g_stopFd = publisher->stopDescriptor();
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    ::signal(SIGPIPE, SIG_IGN);
+
+    board.record(publisher->elapsedMs(), "start type " + std::to_string(board.typeCode()) + " version " +
+                                             std::to_string(board.versionCode()));
+    std::cout << "panelsim: " << publisher->folder() << std::endl;
+    error = publisher->serve();
+    g_stopFd = -1;
+    publisher.reset();  // removes the folder
+    if (!error.empty()) {
+        std::cerr << "panelsim: " << error << '\n';
+        return 1;
+    }
+    return 0;
+}
