@@ -95,13 +95,14 @@ inline constexpr std::size_t kNameLength = 8;
 using NameValues = std::array<std::int32_t, kNameLength>;
 
 /// The display code of one character. Below 128: its own code. Cyrillic letters, "Ё", "ё" and
-/// "№" through the display table. Any other character of Windows-1251 keeps its Windows-1251
-/// code; a character Windows-1251 cannot hold becomes "?".
+/// "№" through the display table. U+E080..U+E0FF (see charFromPanelCode) give their low byte.
+/// Any other character of Windows-1251 keeps its Windows-1251 code; a character Windows-1251
+/// cannot hold becomes "?".
 std::uint8_t panelCodeFromChar(char32_t ch);
 /// The character of one display code. Below 128: that character (so 08 and 17 come back as
 /// control characters). A code the table produces: the Windows-1251 letter mapped to it. Any
-/// other code: the Windows-1251 character of that code (U+0080 + code for the one unassigned
-/// code 0x98), so that such a name comes back unchanged when stored again.
+/// other code has no known glyph here and comes back as the private-use character U+E000 + code,
+/// which panelCodeFromChar turns back into the same code, so such a name is stored again unchanged.
 char32_t charFromPanelCode(std::uint8_t code);
 /// The first 8 characters of a UTF-8 text through PanelCharset, padded with 32. Invalid UTF-8
 /// bytes count as "?".

@@ -30,6 +30,7 @@ struct FileError {
     FileErrorKind kind = FileErrorKind::Unreadable;
     std::string fileName;     ///< the file's name as given (UTF-8)
     std::size_t line = 0;     ///< 1-based line number (TooShort: the first missing line); 0 when none
+    std::size_t expectedLines = 0;  ///< TooShort: the number of lines needed
     std::string lineText;     ///< BadLine, OutOfRange: the offending line, cut to 40 bytes
     std::string systemText;   ///< Unreadable, WriteFailed: the operating system's reason, if known
     bool operator==(const FileError&) const = default;
@@ -87,7 +88,8 @@ struct RegistrationResult {
 
 /// Reads 1024 values, each of which must be 0..255.
 RegistrationResult readRegistrationCopy(const std::filesystem::path& path);
-/// Writes the copy; a copy that is not 1024 values 0..255 is refused (OutOfRange, nothing written).
+/// Writes the copy. A copy that is not 1024 values is refused as TooShort, a value outside 0..255
+/// as OutOfRange with its line; nothing is written then.
 std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path, const RegistrationCopy& copy);
 
 }  // namespace livna
