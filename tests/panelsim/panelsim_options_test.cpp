@@ -1,0 +1,116 @@
+#include "panelsim/panelsim_options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "panelsim/value_file.h"
+
+namespace livna::panelsim {
+namespace {
+
+using K = PanelFault::Kind;
+
+TEST(PanelsimOptions, validCommandLines) {
+    struct Case {
+        std::vector<std::string> args;
+        PanelSystem system;
+        unsigned type, version;
+        std::vector<PanelFault> faults;
+    };
+    const Case cases[] = {
+        {{}, PanelSystem::Kvm, 31, 32, {}},
+        {{"--system", "kv"}, PanelSystem::Kv, 31, 52, {}},
+        {{"--system", "kvm"}, PanelSystem::Kvm, 31, 32, {}},
+        {{"--system", "kv", "--version", "53"}, PanelSystem::Kv, 31, 53, {}},
+        {{"--version", "40", "--system", "kv"}, PanelSystem::Kv, 31, 40, {}},
+        {{"--type", "27"}, PanelSystem::Kvm, 27, 32, {}},
+        {{"--fault", "header"}, PanelSystem::Kvm, 31, 32, {{K::ReplyHeader, {}, 0}}},
+        {{"--fault", "crc:3", "--fault", "read:16", "--fault", "write:0"},
+         PanelSystem::Kvm, 31, 32, {{K::ReplyCrc, 3, 0}, {K::ReadFails, 16, 0}, {K::WriteRefused, 0, 0}}},
+        {{"--fault", "silent:300"}, PanelSystem::Kvm, 31, 32, {{K::SilentAfter, {}, 300}}},
+    };
+    for (const auto& c : cases) {
+        std::string trace;
+        for (const auto& a : c.args) trace += a + " ";
+        SCOPED_TRACE(trace);
+        std::string error;
+        const auto o = parsePanelsimOptions(c.args, error);
+        ASSERT_TRUE(o.has_value()) << error;
+        EXPECT_EQ(o->config.system, c.system);
+        EXPECT_EQ(o->config.typeCode, c.type);
+        EXPECT_EQ(o->config.versionCode, c.version);
+        EXPECT_EQ(o->config.faults, c.faults);
+    }
+}
+
+TEST(PanelsimOptions, pathsAreKept) {
+    std::string error;
+    const auto o = parsePanelsimOptions(
+        {"--image", "in.cfg", "--save", "out.cfg", "--root", "r", "--log", "l.txt"}, error);
+    ASSERT_TRUE(o.has_value()) << error;
+    EXPECT_EQ(o->imagePath, "in.cfg");
+    EXPECT_EQ(o->savePath, "out.cfg");
+    EXPECT_EQ(o->root, "r");
+    EXPECT_EQ(o->logPath, "l.txt");
+}
+
+TEST(PanelsimOptions, invalidCommandLines_areRefusedWithAReason) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--system", "kx"},  {"--type", "256"},      {"--version", "-1"}, {"--version", "3x"},
+        {"--fault", "read"}, {"--fault", "write:17"}, {"--fault", "boom"}, {"--fault", "silent"},
+        {"--root"},          {"--colour", "red"},     {"--fault", "crc:"},
+    };
+    for (const auto& args : cases) {
+        std::string error;
+        EXPECT_FALSE(parsePanelsimOptions(args, error).has_value()) << args[0];
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+class ValueFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/panelsim-file-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        dir = tmpl;
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string write(const std::string& name, const std::string& content) {
+        const std::string path = dir + "/" + name;
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+    std::string dir;
+};
+
+TEST_F(ValueFileTest, roundTrip_usesCrLfLines) {
+    SettingsImage image(std::vector<std::int32_t>{170, 32, 0, 255, 1000});
+    std::string error;
+    const std::string path = dir + "/a.cfg";
+    ASSERT_TRUE(writeValueFile(path, image, error)) << error;
+    std::ifstream in(path, std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(content, "170\r\n32\r\n0\r\n255\r\n1000\r\n");
+    const auto back = readValueFile(path, error);
+    ASSERT_TRUE(back.has_value()) << error;
+    EXPECT_EQ(*back, image);
+}
+
+TEST_F(ValueFileTest, readsLfLines_andRefusesLinesThatAreNotIntegers) {
+    std::string error;
+    const auto lf = readValueFile(write("lf.cfg", "1\n2\n3\n"), error);
+    ASSERT_TRUE(lf.has_value());
+    EXPECT_EQ(lf->values(), (std::vector<std::int32_t>{1, 2, 3}));
+    for (const char* bad : {"1\r\nx\r\n", "1\r\n\r\n2\r\n", "1 \r\n", "12a\r\n"}) {
+        error.clear();
+        EXPECT_FALSE(readValueFile(write("bad.cfg", bad), error).has_value()) << bad;
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_FALSE(readValueFile(dir + "/missing.cfg", error).has_value());
+}
+
+}  // namespace
+}  // namespace livna::panelsim

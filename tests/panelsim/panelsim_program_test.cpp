@@ -1,0 +1,300 @@
+// The panelsim program and the FIFO publisher, driven through real FIFOs by the link's Linux backend.
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "panelsim/fifo_publisher.h"
+#include "panelsim/value_file.h"
+#include "usblink/atmusbunit.h"
+#include "usblink/fifo_platform.h"
+
+extern char** environ;
+
+namespace livna::panelsim {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using Block = std::array<std::int32_t, kUsbBlockSize>;
+
+double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+
+struct LogLine {
+    double timeMs;
+    std::string text;
+};
+
+std::vector<LogLine> readLog(const std::string& path) {
+    std::vector<LogLine> out;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream s(line);
+        LogLine l;
+        s >> l.timeMs;
+        std::getline(s >> std::ws, l.text);
+        out.push_back(l);
+    }
+    return out;
+}
+
+double timeOf(const std::vector<LogLine>& log, const std::string& text) {
+    for (const auto& l : log)
+        if (l.text == text) return l.timeMs;
+    ADD_FAILURE() << "no log line " << text;
+    return 0;
+}
+
+/// A private root and the panelsim processes serving it.
+class PanelsimRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char tmpl[] = "/tmp/panelsim-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(tmpl), nullptr);
+        base = tmpl;
+        root = base + "/root";
+        platform = std::make_unique<FifoUsbPlatform>(root);
+        pipesOwner = std::make_unique<UsbPipes>(*platform, sleeper, &dialogs);
+    }
+    void TearDown() override {
+        for (pid_t pid : m_pids) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+        }
+        fs::remove_all(base);
+    }
+
+    UsbPipes& pipes() { return *pipesOwner; }
+
+    /// Starts panelsim on the private root and waits until `expectPanels` panels are served.
+    void start(std::vector<std::string> args, int expectPanels = 1) {
+        args.insert(args.begin(), {PANELSIM_PATH, "--root", root});
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        pid_t pid = -1;
+        const int rc = ::posix_spawn(&pid, PANELSIM_PATH, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ASSERT_EQ(rc, 0);
+        m_pids.push_back(pid);
+        const auto t = Clock::now();
+        int count = 0;
+        for (;;) {
+            pipes().UsbCountDevices(count);
+            if (count == expectPanels || msSince(t) > 5000) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_EQ(count, expectPanels) << "panelsim did not publish its panel";
+    }
+
+    /// Sends sig to the last panelsim started and returns its exit status.
+    int stop(int sig = SIGTERM) {
+        const pid_t pid = m_pids.back();
+        m_pids.pop_back();
+        ::kill(pid, sig);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        return status;
+    }
+
+    std::size_t panelFolders() const {
+        std::size_t n = 0;
+        if (fs::exists(root))
+            for ([[maybe_unused]] const auto& e : fs::directory_iterator(root)) ++n;
+        return n;
+    }
+
+    std::string base, root;
+    SystemSleeper sleeper;
+    ScriptedDialogService dialogs;
+    std::unique_ptr<FifoUsbPlatform> platform;
+    std::unique_ptr<UsbPipes> pipesOwner;
+
+private:
+    std::vector<pid_t> m_pids;
+};
+
+TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
+    const std::string log = base + "/log.txt", save = base + "/saved.cfg";
+    start({"--system", "kv", "--log", log, "--save", save});
+
+    DeviceInfo info;
+    ASSERT_EQ(pipes().UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok);
+    EXPECT_EQ(info, (DeviceInfo{31, 52}));
+
+    SettingsImage image(kKvImageSize);
+    for (std::uint8_t b = 0; b < 9; ++b) EXPECT_EQ(pipes().UsbReadBlock(b, image.block(b)), UsbResult::Ok) << int(b);
+    EXPECT_EQ(image[0], 170) << "a fresh image carries the marker";
+
+    SettingsImage written(kKvImageSize);
+    for (std::size_t i = 0; i < written.size(); ++i) written[i] = static_cast<std::int32_t>((i * 13 + 7) % 256);
+    for (std::uint8_t b = 0; b < 9; ++b) EXPECT_EQ(pipes().UsbWriteBlock(b, written.block(b)), UsbResult::Ok) << int(b);
+    SettingsImage back(kKvImageSize);
+    for (std::uint8_t b = 0; b < 9; ++b) EXPECT_EQ(pipes().UsbReadBlock(b, back.block(b)), UsbResult::Ok) << int(b);
+    EXPECT_EQ(back, written);
+
+    EXPECT_EQ(stop(), 0);
+    EXPECT_EQ(panelFolders(), 0u) << "the folder goes with the publisher";
+    std::string error;
+    const auto saved = readValueFile(save, error);
+    ASSERT_TRUE(saved.has_value()) << error;
+    EXPECT_EQ(*saved, written);
+
+    const auto lines = readLog(log);
+    constexpr double kSlackMs = 1.0;  // stamps are taken when the panel wakes, not when bytes land
+    for (int b = 0; b < 8; ++b) {
+        SCOPED_TRACE("block " + std::to_string(b));
+        // The first pass of reads: the PC waits 10 ms after each request before it reads.
+        double next = 0, cur = 0;
+        int seen = 0;
+        for (const auto& l : lines) {
+            if (l.text == "read " + std::to_string(b) && seen++ == 0) cur = l.timeMs;
+            if (l.text == "read " + std::to_string(b + 1) && next == 0) next = l.timeMs;
+        }
+        EXPECT_GE(next - cur, kBlockRequestPauseMs - kSlackMs);
+    }
+    for (int b = 0; b < 9; ++b) {
+        SCOPED_TRACE("write " + std::to_string(b));
+        const std::string w = "write " + std::to_string(b);
+        const double request = timeOf(lines, w), header = timeOf(lines, w + " header");
+        EXPECT_GE(header - request, kBlockRequestPauseMs - kSlackMs);
+        for (int p = 1; p < 4; ++p)
+            EXPECT_GE(timeOf(lines, w + " packet " + std::to_string(p)) - timeOf(lines, w + " packet " + std::to_string(p - 1)),
+                      kPacketPauseMs - kSlackMs);
+        EXPECT_GE(timeOf(lines, w + " crc-low") - timeOf(lines, w + " packet 3"),
+                  kPacketPauseMs + kPacketGroupPauseMs - kSlackMs);
+        EXPECT_GE(timeOf(lines, w + " crc-high") - timeOf(lines, w + " crc-low"), kCrcBytePauseMs - kSlackMs);
+        EXPECT_LT(timeOf(lines, w + " status 0") - request, 500) << "a write takes its pauses, not its time limits";
+    }
+}
+
+TEST_F(PanelsimRun, imageFile_isWhatThePanelServes) {
+    SettingsImage image(kKvmImageSize);
+    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::int32_t>(255 - i % 256);
+    std::string error;
+    ASSERT_TRUE(writeValueFile(base + "/in.cfg", image, error));
+    start({"--image", base + "/in.cfg", "--version", "33"});
+    DeviceInfo info;
+    ASSERT_EQ(pipes().UsbGetDeviceInfo(kCmdIdentifyLoader, info), UsbResult::Ok);
+    EXPECT_EQ(info, (DeviceInfo{31, 33}));
+    SettingsImage read(kKvmImageSize);
+    for (std::uint8_t b = 0; b < 8; ++b) ASSERT_EQ(pipes().UsbReadBlock(b, read.block(b)), UsbResult::Ok);
+    EXPECT_EQ(read, image);
+}
+
+TEST_F(PanelsimRun, silenceMidBlock_failsWithinTheTimeLimit_andTheNextExchangeWorks) {
+    start({"--fault", "silent:" + std::to_string(260 + 100)});
+    Block values{};
+    ASSERT_EQ(pipes().UsbReadBlock(0, values), UsbResult::Ok);
+    values.fill(-7);
+    const auto t = Clock::now();
+    EXPECT_EQ(pipes().UsbReadBlock(1, values), UsbResult::BadReply);
+    const double waited = msSince(t);
+    EXPECT_GE(waited, kPacketReadTimeoutMs - 50);
+    EXPECT_LT(waited, kPacketReadTimeoutMs + 500) << "one time limit, not one per remaining byte";
+    EXPECT_EQ(values[0], -7);
+    EXPECT_EQ(pipes().UsbReadBlock(1, values), UsbResult::Ok);
+    EXPECT_TRUE(dialogs.calls().empty()) << "a time-out is not an error of the system";
+}
+
+TEST_F(PanelsimRun, faultsFromTheCommandLine) {
+    start({"--fault", "write:3", "--fault", "header:5"});
+    Block values{};
+    EXPECT_EQ(pipes().UsbWriteBlock(3, values), UsbResult::BadReply);
+    EXPECT_EQ(pipes().UsbWriteBlock(4, values), UsbResult::Ok);
+    EXPECT_EQ(pipes().UsbReadBlock(5, values), UsbResult::BadHeader);
+    EXPECT_EQ(pipes().UsbReadBlock(4, values), UsbResult::Ok);
+}
+
+TEST_F(PanelsimRun, stopSignals_removeTheFolder_butAKilledPublishersFolderIsNotCounted) {
+    for (int sig : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(sig);
+        start({});
+        const int status = stop(sig);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        EXPECT_EQ(panelFolders(), 0u);
+    }
+    start({});
+    stop(SIGKILL);
+    EXPECT_EQ(panelFolders(), 1u) << "nothing cleans up after SIGKILL";
+    int count = -1;
+    EXPECT_FALSE(pipes().UsbCountDevices(count));
+    EXPECT_EQ(count, 0);
+    EXPECT_TRUE(dialogs.calls().empty());
+}
+
+TEST_F(PanelsimRun, twoPanels_areBothCounted_andNeitherIsKept) {
+    start({});
+    start({"--system", "kv"}, 2);
+    int count = 0;
+    EXPECT_FALSE(pipes().UsbCountDevices(count));
+    EXPECT_EQ(count, 2);
+    EXPECT_FALSE(pipes().isOpen());
+    stop();
+    EXPECT_TRUE(pipes().UsbCountDevices(count));
+    DeviceInfo info;
+    EXPECT_EQ(pipes().UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok);
+    EXPECT_EQ(info.versionCode, 32u) << "the Ливна-КВ-М panel is the one left";
+}
+
+TEST_F(PanelsimRun, badCommandLine_exitsWithUsage) {
+    pid_t pid = 0;
+    std::string exe = PANELSIM_PATH, opt = "--system", val = "xyz";
+    char* argv[] = {exe.data(), opt.data(), val.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    ASSERT_EQ(::posix_spawn(&pid, PANELSIM_PATH, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+TEST(FifoPublisher, inProcessPublisher_servesUntilStopped) {
+    char tmpl[] = "/tmp/panelsim-pub-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    const std::string root = std::string(tmpl) + "/root";
+    PanelBoard board(PanelConfig::forSystem(PanelSystem::Kv));
+    std::string error;
+    auto publisher = FifoPanelPublisher::publish(root, board, error);
+    ASSERT_NE(publisher, nullptr) << error;
+    std::thread server([&] { error = publisher->serve(); });
+
+    FifoUsbPlatform platform(root);
+    SystemSleeper sleeper;
+    UsbPipes link(platform, sleeper, nullptr);
+    int count = 0;
+    EXPECT_TRUE(link.UsbCountDevices(count));
+    DeviceInfo info;
+    EXPECT_EQ(link.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok);
+    EXPECT_EQ(info.versionCode, 52u);
+
+    publisher->requestStop();
+    server.join();
+    EXPECT_EQ(error, "");
+    const std::string folder = publisher->folder();
+    publisher.reset();
+    EXPECT_FALSE(fs::exists(folder));
+    Block values{};
+    EXPECT_NE(link.UsbReadBlock(0, values), UsbResult::Ok) << "the held pipes see the panel gone";
+    fs::remove_all(tmpl);
+}
+
+}  // namespace
+}  // namespace livna::panelsim
