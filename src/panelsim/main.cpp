@@ -11,7 +11,7 @@
 
 #include "panelsim/fifo_publisher.h"
 #include "panelsim/panelsim_options.h"
-#include "panelsim/value_file.h"
+#include "common/settings_file.h"
 #include "usblink/fifo_platform.h"
 
 namespace {
@@ -21,9 +21,12 @@ using namespace livna::panelsim;
 
 int g_stopFd = -1;
 
+// Only write() is safe here; the serving loop wakes up and the folder is removed on the way out.
 void onSignal(int) {
     const char b = 1;
-    if (g_stopFd >= 0) [[maybe_unused]] ssize_t n = ::write(g_stopFd, &b, 1);
+    if (g_stopFd >= 0) {
+        [[maybe_unused]] const ssize_t n = ::write(g_stopFd, &b, 1);
+    }
 }
 
 std::string programFolder() {
@@ -37,9 +40,10 @@ std::string programFolder() {
 
 // The factory defaults of the system: beside the program, else in the current folder.
 std::optional<SettingsImage> factoryImage(PanelSystem system) {
+    const std::size_t size = imageBlocks(system) * kBlockSize;
     for (const std::string& base : {programFolder(), std::string(".")}) {
-        std::string ignored;
-        if (auto image = readValueFile(base + "/" + factoryDefaultFile(system), ignored)) return image;
+        ImageResult r = readSettingsFile(base + "/" + factoryDefaultFile(system), size);
+        if (r.ok()) return std::move(r.image);
     }
     return std::nullopt;
 }
@@ -57,12 +61,12 @@ int main(int argc, char** argv) {
     PanelBoard board(options->config);
     const std::size_t imageSize = imageBlocks(options->config.system) * kBlockSize;
     if (!options->imagePath.empty()) {
-        const auto image = readValueFile(options->imagePath, error);
-        if (!image) {
-            std::cerr << "panelsim: " << error << '\n';
+        const ImageResult r = readSettingsFile(pathFromUtf8(options->imagePath), imageSize);
+        if (!r.ok()) {
+            std::cerr << "panelsim: " << describe(*r.error) << '\n';
             return 1;
         }
-        board.loadImage(*image);
+        board.loadImage(r.image);
     } else if (auto image = factoryImage(options->config.system)) {
         board.loadImage(*image);
     } else {
@@ -81,8 +85,8 @@ int main(int argc, char** argv) {
     if (!options->savePath.empty()) {
         const std::string savePath = options->savePath;
         board.setOnAcceptedWrite([savePath](const PanelBoard& b, int) {
-            std::string e;
-            if (!writeValueFile(savePath, b.image(), e)) std::cerr << "panelsim: " << e << '\n';
+            if (const auto e = writeSettingsFile(pathFromUtf8(savePath), b.image()))
+                std::cerr << "panelsim: " << describe(*e) << '\n';
         });
     }
 

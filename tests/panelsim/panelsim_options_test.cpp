@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-
-#include "panelsim/value_file.h"
 
 namespace livna::panelsim {
 namespace {
@@ -68,48 +63,6 @@ TEST(PanelsimOptions, invalidCommandLines_areRefusedWithAReason) {
         EXPECT_FALSE(parsePanelsimOptions(args, error).has_value()) << args[0];
         EXPECT_FALSE(error.empty());
     }
-}
-
-class ValueFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/panelsim-file-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        dir = tmpl;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string write(const std::string& name, const std::string& content) {
-        const std::string path = dir + "/" + name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-    std::string dir;
-};
-
-TEST_F(ValueFileTest, roundTrip_usesCrLfLines) {
-    SettingsImage image(std::vector<std::int32_t>{170, 32, 0, 255, 1000});
-    std::string error;
-    const std::string path = dir + "/a.cfg";
-    ASSERT_TRUE(writeValueFile(path, image, error)) << error;
-    std::ifstream in(path, std::ios::binary);
-    const std::string content((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(content, "170\r\n32\r\n0\r\n255\r\n1000\r\n");
-    const auto back = readValueFile(path, error);
-    ASSERT_TRUE(back.has_value()) << error;
-    EXPECT_EQ(*back, image);
-}
-
-TEST_F(ValueFileTest, readsLfLines_andRefusesLinesThatAreNotIntegers) {
-    std::string error;
-    const auto lf = readValueFile(write("lf.cfg", "1\n2\n3\n"), error);
-    ASSERT_TRUE(lf.has_value());
-    EXPECT_EQ(lf->values(), (std::vector<std::int32_t>{1, 2, 3}));
-    for (const char* bad : {"1\r\nx\r\n", "1\r\n\r\n2\r\n", "1 \r\n", "12a\r\n"}) {
-        error.clear();
-        EXPECT_FALSE(readValueFile(write("bad.cfg", bad), error).has_value()) << bad;
-        EXPECT_FALSE(error.empty());
-    }
-    EXPECT_FALSE(readValueFile(dir + "/missing.cfg", error).has_value());
 }
 
 }  // namespace

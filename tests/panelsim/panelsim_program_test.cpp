@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "panelsim/fifo_publisher.h"
-#include "panelsim/value_file.h"
+#include "common/settings_file.h"
 #include "usblink/atmusbunit.h"
 #include "usblink/fifo_platform.h"
 
@@ -149,10 +149,9 @@ TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
 
     EXPECT_EQ(stop(), 0);
     EXPECT_EQ(panelFolders(), 0u) << "the folder goes with the publisher";
-    std::string error;
-    const auto saved = readValueFile(save, error);
-    ASSERT_TRUE(saved.has_value()) << error;
-    EXPECT_EQ(*saved, written);
+    const ImageResult saved = readSettingsFile(save, kKvImageSize);
+    ASSERT_TRUE(saved.ok()) << describe(*saved.error);
+    EXPECT_EQ(saved.image, written);
 
     const auto lines = readLog(log);
     constexpr double kSlackMs = 1.0;  // stamps are taken when the panel wakes, not when bytes land
@@ -185,8 +184,7 @@ TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
 TEST_F(PanelsimRun, imageFile_isWhatThePanelServes) {
     SettingsImage image(kKvmImageSize);
     for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::int32_t>(255 - i % 256);
-    std::string error;
-    ASSERT_TRUE(writeValueFile(base + "/in.cfg", image, error));
+    ASSERT_FALSE(writeSettingsFile(base + "/in.cfg", image).has_value());
     start({"--image", base + "/in.cfg", "--version", "33"});
     DeviceInfo info;
     ASSERT_EQ(pipes().UsbGetDeviceInfo(kCmdIdentifyLoader, info), UsbResult::Ok);
@@ -194,6 +192,16 @@ TEST_F(PanelsimRun, imageFile_isWhatThePanelServes) {
     SettingsImage read(kKvmImageSize);
     for (std::uint8_t b = 0; b < 8; ++b) ASSERT_EQ(pipes().UsbReadBlock(b, read.block(b)), UsbResult::Ok);
     EXPECT_EQ(read, image);
+}
+
+TEST_F(PanelsimRun, withoutImage_servesTheFactoryDefaultsBesideTheProgram) {
+    start({});
+    const std::string defaults = fs::path(PANELSIM_PATH).parent_path() / "Conf" / "640dkvmdef.cfg";
+    const ImageResult file = readSettingsFile(defaults, kKvmImageSize);
+    const SettingsImage expected = file.ok() ? file.image : SettingsImage::fresh(kKvmImageSize, 32);
+    SettingsImage read(kKvmImageSize);
+    for (std::uint8_t b = 0; b < 8; ++b) ASSERT_EQ(pipes().UsbReadBlock(b, read.block(b)), UsbResult::Ok);
+    for (std::size_t i = 0; i < read.size(); ++i) ASSERT_EQ(read[i], expected[i] & 0xFF) << "value " << i;
 }
 
 TEST_F(PanelsimRun, silenceMidBlock_failsWithinTheTimeLimit_andTheNextExchangeWorks) {
