@@ -1,8 +1,62 @@
 #include "kvm_editor/l640msettingsunit.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+
+#include "common/file_names.h"
+#include "common/settings_image.h"
+#include "wizard/platform.h"
+
 namespace livna {
 
 TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, QWidget* parent)
-    : WorkWindow(ctx, QStringLiteral("L640MSettingsForm"), parent) {}
+    : TL640MSettingsForm(ctx, QCoreApplication::applicationDirPath(), parent) {}
+
+TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, const QString& programFolder, QWidget* parent)
+    : WorkWindow(ctx, QStringLiteral("L640MSettingsForm"), parent), m_programFolder(programFolder) {
+    setWindowTitle(QString::fromUtf8(kWorkWindowCaption));
+    prepareProgramFolder();
+    // Fixed once, so that every name offered while the window lives carries the same day.
+    m_dateStamp = QString::fromStdString(todayDateStamp());
+    m_accessTable.assign(kKvmImageSize - 1024, 0);
+    buildControls();
+    connectRules();
+    connectFileControls();
+    resize(1000, 700);
+}
+
+TL640MSettingsForm::~TL640MSettingsForm() = default;
+
+void TL640MSettingsForm::prepareProgramFolder() {
+    // Every path of the editor ("Conf", "Reg_RPU") is relative to the program folder.
+    QDir::setCurrent(m_programFolder);
+    QDir(m_programFolder).mkpath(QStringLiteral("Conf"));
+    applyFolderAttributes(QStringLiteral("Conf"));
+}
+
+QString TL640MSettingsForm::factoryFilePath() { return QStringLiteral("Conf/640dkvmdef.cfg"); }
+
+void TL640MSettingsForm::showEvent(QShowEvent* event) {
+    WorkWindow::showEvent(event);
+    // A window restored from the task bar is not opened again: only a real showing starts over.
+    if (!event->spontaneous()) FormShow();
+}
+
+void TL640MSettingsForm::FormShow() {
+    // The window lives as long as the program, so each opening starts from the factory file.
+    QDir::setCurrent(m_programFolder);
+    readSettingsFile(factoryFilePath());
+    m_tabs->setCurrentIndex(0);
+    m_operatingMode->setCurrentIndex(0);  // "демо"
+    m_connectButton->setEnabled(false);
+    m_loadButton->setEnabled(true);
+    m_saveButton->setEnabled(true);
+    m_copyNameLabel->clear();
+}
 
 }  // namespace livna

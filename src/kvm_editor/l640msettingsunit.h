@@ -1,14 +1,303 @@
 #pragma once
-// The Ливна-КВ-М settings editor: every setting of the panel as controls, the mapping between them
-// and the settings image, and the settings files.
+// The Ливна-КВ-М settings editor: every setting of the panel as controls, the mapping between
+// them and the settings image (ApplyImage, GatherImage), the field rules those set off, and the
+// settings files.
+//
+// Where the code lives:
+//   l640msettingsunit.cpp   the window, start-up, state
+//   l640msettingsbuild.cpp  the tabs and controls, built from the tables of kvmtables.h
+//   l640msettingsmapping.cpp ApplyImage and GatherImage
+//   l640msettingsrules.cpp  the field rules that ApplyImage runs and that also run on edits
+//   l640msettingsfiles.cpp  loading and saving settings files and registration copies
+// The rules that run only on the installer's edits (leaving a field, typing a code or a key)
+// and the device exchange are added in files of their own; they reach the controls through the
+// accessors below and call the rules' entry points in the "Field rules" section.
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "common/settings_image.h"
+#include "kvm_editor/kvmfields.h"
+#include "kvm_editor/kvmtables.h"
 #include "wizard/generalunit.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QScrollArea;
+class QStringListModel;
+class QTabWidget;
 
 namespace livna {
 
 class TL640MSettingsForm : public WorkWindow {
     Q_OBJECT
 public:
+    /// The program folder is the application's folder.
     explicit TL640MSettingsForm(AppContext& ctx, QWidget* parent = nullptr);
+    /// The same with the program folder given (tests work in a folder of their own). The window
+    /// makes that folder current and creates "Conf" in it when missing.
+    TL640MSettingsForm(AppContext& ctx, const QString& programFolder, QWidget* parent = nullptr);
+    ~TL640MSettingsForm() override;
+
+    // ---- image <-> controls ------------------------------------------------------------------
+
+    /// Shows the image in the controls (any integers are accepted; the image is not changed).
+    /// The field rules it sets off may show their boxes.
+    void ApplyImage(const SettingsImage& image);
+    /// A new 2048-value image built from the controls. When a field cannot be encoded (a text
+    /// that is not a number, an engineer password of fewer than four digits) a box names the
+    /// field, the focus goes there, and nothing is returned.
+    std::optional<SettingsImage> GatherImage();
+
+    /// Version code of the panel accepted at the last connect; value 1 of every image built.
+    int firmwareVersionCode() const { return m_versionCode; }
+    void setFirmwareVersionCode(int code) { m_versionCode = code; }
+    /// Number of codes and keys in use as the rows show them.
+    int codesInUse() const { return m_codesInUse; }
+    int keysInUse() const { return m_keysInUse; }
+
+    // ---- files ---------------------------------------------------------------------------------
+
+    /// Reads a settings file into the editor (load, factory settings and start-up): the lines go
+    /// to the hidden list, then ApplyImage, then the first tab is brought to the front. A file
+    /// that cannot be used is refused with a box naming the file and the problem, and the editor
+    /// keeps what it had. Returns whether the file was applied.
+    bool readSettingsFile(const QString& path);
+    /// Button handlers and start-up of the file side.
+    void LoadBitBtnClick();
+    void SaveBitBtnClick();
+    void DefaultButtonClick();
+    /// What showing the window does: factory settings, first tab, demo-mode button states.
+    void FormShow();
+
+    /// The lines of the last settings read or written (the hidden list `tmpListB`).
+    const QStringList& tmpListB() const { return m_tmpLines; }
+    /// The registration copy held by the window (the hidden list `L640bakListB`).
+    const QStringList& registrationCopyLines() const { return m_registrationLines; }
+    /// Replaces the held registration copy and shows its file name (empty: no name shown).
+    void setRegistrationCopy(const QStringList& lines, const QString& fileName);
+    /// "_ddMMyy_", fixed when the window was created.
+    QString dateStamp() const { return m_dateStamp; }
+    QString programFolder() const { return m_programFolder; }
+    /// Relative path of the factory-default file.
+    static QString factoryFilePath();
+
+    // ---- field rules (one place; ApplyImage and the edits both call these) -------------------
+
+    /// Removes every "0" from the password field, one warning box for each.
+    void passwordChangeRule(MaskedField* field);
+    /// Seconds edit i (see secondsEdit) changed: an empty text is left, 0..254 sets the counter,
+    /// any other number is refused with a box and replaced by "1"; a text that is not a number
+    /// is left for GatherImage to refuse.
+    void secondsRangeRule(int i);
+    void internalSounderRule();
+    void backlightRule();
+    void voiceModuleRule();
+    void autoReminderRule();
+    /// Partition k (1..16) got a type by a click (or by ApplyImage).
+    void partitionTypeRule(int k);
+    /// Output n (1..5): presets and locks for its work mode.
+    void outputWorkModeRule(int n);
+    /// Output n (1..5) in "Специальный": which of its time choices are free.
+    void specialModeTimingRule(int n);
+    /// Wired loop s (1, 2): double triggering only for a fire loop.
+    void wiredLoopTypeRule(int s);
+    /// Rows, colours and the stored counts after the count counters changed.
+    void codeCountRule();
+    void keyCountRule();
+    /// Shows or hides the own-name field of partition k.
+    void showOwnName(int k, bool visible);
+    /// Colours of a code or key row in use and not in use.
+    static QColor rowInUseColour();
+    static QColor rowNotInUseColour();
+    /// True while ApplyImage runs (rules that only answer the installer's edits check it).
+    bool applying() const { return m_applying; }
+
+    // ---- controls (for the rule and exchange files, and for tests) -----------------------------
+
+    struct SecondsField {
+        QLineEdit* edit = nullptr;
+        UpDown* counter = nullptr;
+        const char* caption = "";
+    };
+    /// The seven seconds fields in the order: DelayEdit, DelayEditVxod, DelayEdit2,
+    /// DelayEditVxod2, EditSoundExt, EditTimesound, EditTimeLCD.
+    static constexpr int kSecondsFields = 7;
+    const SecondsField& secondsEdit(int i) const { return m_seconds.at(i); }
+
+    struct PartitionRow {
+        QComboBox* name = nullptr;
+        QLineEdit* ownName = nullptr;
+        QLabel* labelSimb = nullptr;
+        QRadioButton* fire = nullptr;       // ds0k
+        QRadioButton* security = nullptr;   // ds1k
+        QRadioButton* emergency = nullptr;  // ds2k
+        QButtonGroup* type = nullptr;
+        QCheckBox* avt = nullptr;
+        QCheckBox* tix = nullptr;
+        QCheckBox* krs = nullptr;
+        QCheckBox* iskl = nullptr;
+    };
+    const PartitionRow& partitionRow(int k) const { return m_partitions.at(k - 1); }
+
+    /// A code or key row: its edit and its 16 partition boxes.
+    struct AccessRow {
+        MaskedField* edit = nullptr;
+        std::array<QCheckBox*, kvm::kPartitions> partitions{};
+    };
+    const AccessRow& codeRow(int c) const { return m_codes.at(c - 1); }
+    const AccessRow& keyRow(int k) const { return m_keys.at(k - 1); }
+
+    struct OutputGroup {
+        RadioGroup* workMode = nullptr;
+        QComboBox* control = nullptr;  // ReleControlN
+        std::array<QCheckBox*, kvm::kPartitions> partitions{};
+        std::array<QCheckBox*, kvm::kOutputEvents> events{};
+        QComboBox* close = nullptr;     // TimeZmkN
+        QComboBox* open = nullptr;      // TimeRzmkN
+        QComboBox* duration = nullptr;  // TimePeriodN
+        QComboBox* inverse = nullptr;   // InvReleN
+    };
+    const OutputGroup& output(int n) const { return m_outputs.at(n - 1); }
+
+    MaskedField* detectorBinding(int receiver, int detector) const {
+        return m_bindings.at(receiver - 1).at(detector - 1);
+    }
+    UpDown* codeCounter() const { return m_codeCount.counter; }
+    UpDown* keyCounter() const { return m_keyCount.counter; }
+    QTabWidget* tabs() const { return m_tabs; }
+    QTabWidget* keyTabs() const { return m_keyTabs; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void prepareProgramFolder();
+    // building (l640msettingsbuild.cpp)
+    void buildControls();
+    QWidget* buildMainPage();
+    QWidget* buildPartitionsPage();
+    QWidget* buildCodesPage();
+    QWidget* buildKeysPage();
+    QWidget* buildKeyPage(int firstKey);
+    QWidget* buildBindingsPage();
+    QWidget* buildBindingPage(int receiver, bool systemNumbers);
+    QWidget* buildOutputsPage();
+    QWidget* buildOutputPage(int n);
+    QWidget* buildVoicePage();
+    QWidget* buildExchangeRow();
+    QWidget* buildAccessRows(const QString& editPrefix, const QString& boxPrefix, int first, int count,
+                             int positions, std::vector<AccessRow>& rows);
+    SecondsField makeSecondsField(const QString& counterName, const QString& editName, const char* caption,
+                                  QWidget* parent);
+    void connectRules();
+    template <class W>
+    W* add(W* widget, const QString& name) { return mutableNames().add(widget, name); }
+
+    // mapping helpers (l640msettingsmapping.cpp)
+    void setCounter(SecondsField& field, int position);
+    void applyAccessRows(const SettingsImage& image);
+    bool refuse(QWidget* field, const QString& text);
+    void enforceFirePartitions();
+    int loopPartition(int s) const;
+
+    // rules helpers (l640msettingsrules.cpp)
+    void setRowInUse(AccessRow& row, bool inUse);
+    void applyOutputPreset(int n, int modeItem);
+    void countChanged(SecondsField& field, int maximum);
+
+    // file helpers (l640msettingsfiles.cpp)
+    bool askOverwrite(const QString& path);
+    void showFileError(const QString& text);
+    void loadRegistrationCopy();
+    bool saveRegistrationCopy();
+    void connectFileControls();
+
+    QString m_programFolder;
+    QString m_dateStamp;
+    int m_versionCode = 0;
+    bool m_applying = false;
+    std::array<std::int32_t, 6> m_carried{};  // values 6, 7, 8, 9, 25, 26
+    int m_codesInUse = 0;
+    int m_keysInUse = 0;
+    std::vector<std::int32_t> m_accessTable;  // values 1024..2047 of the image last shown
+    QStringList m_tmpLines;
+    QStringList m_registrationLines;
+
+    QStringListModel* m_halfSecondModel = nullptr;
+    QStringListModel* m_fiveSecondModel = nullptr;
+    QStringListModel* m_nameModel = nullptr;
+    QTabWidget* m_tabs = nullptr;
+    QTabWidget* m_keyTabs = nullptr;
+    QTabWidget* m_bindingTabs = nullptr;
+    QTabWidget* m_outputTabs = nullptr;
+    QWidget* m_partitionsPage = nullptr;
+    QWidget* m_codesPage = nullptr;
+    QWidget* m_keysPage = nullptr;
+    QWidget* m_bindingsPage = nullptr;
+
+    MaskedField* m_password = nullptr;      // PasswordEdit
+    MaskedField* m_userPassword = nullptr;  // PasswordEdit2
+    RadioGroup* m_confirmPassword = nullptr;
+    RadioGroup* m_gsm = nullptr;
+    RadioGroup* m_phone = nullptr;
+    std::array<SecondsField, kSecondsFields> m_seconds{};
+    SecondsField m_codeCount;
+    SecondsField m_keyCount;
+    std::array<QRadioButton*, 3> m_sounder{};    // by stored value: Keysound1, Keysound3, keysound2
+    std::array<QRadioButton*, 3> m_backlight{};  // by stored value: LCD_key1, LCD_key3, LCD_key2
+    struct RadioPair {
+        QRadioButton* yes = nullptr;  // "tr" or "Y"
+        QRadioButton* no = nullptr;   // "ncp" or "N"
+    };
+    std::array<RadioPair, 5> m_reports{};
+    std::array<QComboBox*, 8> m_borders{};
+    std::array<MaskedField*, 2> m_loopPartitions{};
+    std::array<QComboBox*, 2> m_loopTypes{};
+    std::array<QCheckBox*, 2> m_doubleTriggers{};
+
+    std::vector<PartitionRow> m_partitions;
+    std::array<std::array<MaskedField*, kvm::kDetectorsPerReceiver>, kvm::kReceivers> m_bindings{};
+    std::array<std::array<MaskedField*, kvm::kDetectorsPerReceiver>, kvm::kReceivers> m_systemNumbers{};
+    std::vector<AccessRow> m_codes;
+    std::vector<AccessRow> m_keys;
+    RadioGroup* m_violence = nullptr;
+    std::vector<OutputGroup> m_outputs;
+
+    RadioGroup* m_voiceModule = nullptr;
+    RadioGroup* m_reminderAfterDisarm = nullptr;
+    RadioGroup* m_autoReminder = nullptr;
+    QComboBox* m_volume = nullptr;
+    QWidget* m_voicePlayGroup = nullptr;
+    QWidget* m_voiceRemindGroup = nullptr;
+    std::array<RadioPair, 12> m_voiceMessages{};
+    std::array<RadioPair, 3> m_remindedTroubles{};
+    std::array<MaskedField*, 4> m_times{};  // TimeReminder, TimeReminder1, SilenceStart, SilenceStop
+
+    QComboBox* m_operatingMode = nullptr;
+    QPushButton* m_connectButton = nullptr;
+    QPushButton* m_disconnectButton = nullptr;
+    QPushButton* m_readButton = nullptr;
+    QPushButton* m_writeButton = nullptr;
+    QPushButton* m_loadButton = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPushButton* m_defaultButton = nullptr;
+    QLabel* m_typeLabel = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QCheckBox* m_registrationOption = nullptr;  // L640bakChB
+    QLabel* m_objNumLabel = nullptr;
+    QLineEdit* m_objNumEdit = nullptr;
+    QLabel* m_copyLabel = nullptr;
+    QLabel* m_copyNameLabel = nullptr;  // RCopyFNameLabel2
 };
 
 }  // namespace livna

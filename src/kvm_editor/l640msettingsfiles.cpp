@@ -1,0 +1,160 @@
+// The editor's side of the settings files: load, save, factory settings, start-up, and the
+// registration copy that travels with a settings file when L640bakChB is ticked.
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "common/file_names.h"
+#include "common/settings_file.h"
+#include "kvm_editor/l640msettingsunit.h"
+
+namespace livna {
+
+namespace {
+
+constexpr const char* kSettingsFilter = "Файлы настроек (*.cfg)|*.cfg";
+constexpr const char* kRegistrationFilter = "Файлы регистрации (*.rrg)|*.rrg";
+constexpr const char* kOverwriteQuestion = "Файл с указанным именем уже существует! Хотите заменить?";
+
+std::filesystem::path toPath(const QString& path) { return pathFromUtf8(path.toStdString()); }
+
+FileDialogRequest registrationOpenRequest() {
+    return {"Чтение сведений о регситрации", kRegistrationFilter, 1, "rrg", "Reg_RPU", ""};
+}
+
+}  // namespace
+
+void TL640MSettingsForm::showFileError(const QString& text) {
+    context().dialogs.inform(kCaptionDeviceMessage, text.toStdString(), MsgIcon::Error);
+}
+
+bool TL640MSettingsForm::askOverwrite(const QString& path) {
+    if (!QFileInfo::exists(path)) return true;
+    return context().dialogs.ask(kCaptionSystemMessage, kOverwriteQuestion);
+}
+
+bool TL640MSettingsForm::readSettingsFile(const QString& path) {
+    // The file is read whole before anything changes, so a short or damaged file leaves the
+    // editor as it was.
+    const ImageResult result = livna::readSettingsFile(toPath(path), kKvmImageSize);
+    if (!result.ok()) {
+        showFileError(QString::fromStdString(describe(*result.error)));
+        return false;
+    }
+    m_tmpLines.clear();
+    m_tmpLines.reserve(static_cast<qsizetype>(result.image.size()));
+    for (std::int32_t value : result.image.values()) m_tmpLines << QString::number(value);
+    ApplyImage(result.image);
+    m_tabs->setCurrentIndex(0);
+    return true;
+}
+
+void TL640MSettingsForm::setRegistrationCopy(const QStringList& lines, const QString& fileName) {
+    m_registrationLines = lines;
+    m_copyNameLabel->setText(fileName);
+}
+
+void TL640MSettingsForm::loadRegistrationCopy() {
+    setStatus(QStringLiteral("Чтение сведений о регистрации из файла"));
+    if (const auto chosen = context().dialogs.openFile(registrationOpenRequest())) {
+        const QString path = QString::fromStdString(*chosen);
+        const RegistrationResult result = readRegistrationCopy(toPath(path));
+        if (!result.ok()) {
+            // Only a whole copy may ever reach the panel's registration blocks.
+            showFileError(QString::fromStdString(describe(*result.error)));
+            return;
+        }
+        QStringList lines;
+        lines.reserve(static_cast<qsizetype>(result.copy.values.size()));
+        for (std::int32_t value : result.copy.values) lines << QString::number(value);
+        setRegistrationCopy(lines, QFileInfo(path).fileName());
+    }
+    setStatus(QStringLiteral("Чтение сведений о регистрации из файла завершено"));
+}
+
+void TL640MSettingsForm::LoadBitBtnClick() {
+    setStatus(QStringLiteral("Чтение настроек из файла"));
+    const auto chosen =
+        context().dialogs.openFile({"Открытие файла настроек", kSettingsFilter, 1, "cfg", "Conf", kKvmSettingsPattern});
+    if (chosen && !readSettingsFile(QString::fromStdString(*chosen))) return;
+    setStatus(QStringLiteral("Чтение настроек из файла завершено"));
+    if (m_registrationOption->isChecked()) loadRegistrationCopy();
+}
+
+bool TL640MSettingsForm::saveRegistrationCopy() {
+    std::vector<std::int32_t> values;
+    values.reserve(static_cast<std::size_t>(m_registrationLines.size()));
+    for (const QString& line : m_registrationLines) {
+        bool ok = false;
+        values.push_back(line.trimmed().toInt(&ok));
+        if (!ok) values.back() = -1;  // refused below as out of range
+    }
+    const std::string objectNumber = m_objNumEdit->text().toStdString();
+    const ObjectNumberCheck check = checkObjectNumber(objectNumber);
+    if (check != ObjectNumberCheck::Ok) {
+        context().dialogs.inform(kCaptionSystemMessage, describe(check), MsgIcon::Warning);
+        return false;
+    }
+    const auto name = registrationCopyFileName(m_dateStamp.toStdString(), objectNumber, values);
+    if (!name) {
+        showFileError(QStringLiteral("Копия данных о регистрации не загружена или неполна (%1 строк из %2), "
+                                     "поэтому ее файл не записан.\nСчитайте копию из прибора или из файла.")
+                          .arg(m_registrationLines.size())
+                          .arg(kRegistrationCopySize));
+        return false;
+    }
+    const QString fileName = QString::fromStdString(*name);
+    m_copyNameLabel->setText(fileName);
+    QDir().mkpath(QStringLiteral("Reg_RPU"));
+    const QString path = QStringLiteral("Reg_RPU/") + fileName;
+    if (!askOverwrite(path)) return true;
+    if (const auto error = writeRegistrationCopy(toPath(path), RegistrationCopy{values})) {
+        showFileError(QString::fromStdString(describe(*error)));
+        return false;
+    }
+    return true;
+}
+
+void TL640MSettingsForm::SaveBitBtnClick() {
+    setStatus(QStringLiteral("Запись настроек в файл"));
+    const auto chosen = context().dialogs.saveFile({"Сохранение файла настроек", kSettingsFilter, 1, "cfg", "Conf",
+                                                    kvmSettingsFileName(m_dateStamp.toStdString())});
+    if (!chosen) return;
+    auto image = GatherImage();
+    if (!image) return;  // the refused field has been named; nothing is written
+    // A settings file never carries these panel values.
+    for (std::size_t i : {39, 38, 9, 8, 7, 6}) (*image)[i] = 0;
+    m_tmpLines.clear();
+    for (std::int32_t value : image->values()) m_tmpLines << QString::number(value);
+
+    const QString path = QString::fromStdString(*chosen);
+    if (askOverwrite(path)) {
+        if (const auto error = writeSettingsFile(toPath(path), *image)) {
+            showFileError(QString::fromStdString(describe(*error)));
+            return;
+        }
+    }
+    if (m_registrationOption->isChecked() && !saveRegistrationCopy()) return;
+    setStatus(QStringLiteral("Запись конфигурации в файл завершена"));
+}
+
+void TL640MSettingsForm::DefaultButtonClick() {
+    if (readSettingsFile(factoryFilePath())) setStatus(QStringLiteral("Заводские настройки выставлены"));
+}
+
+void TL640MSettingsForm::connectFileControls() {
+    connect(m_loadButton, &QPushButton::clicked, this, [this] { LoadBitBtnClick(); });
+    connect(m_saveButton, &QPushButton::clicked, this, [this] { SaveBitBtnClick(); });
+    connect(m_defaultButton, &QPushButton::clicked, this, [this] { DefaultButtonClick(); });
+    connect(m_registrationOption, &QCheckBox::toggled, this, [this](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{m_objNumLabel, m_objNumEdit, m_copyLabel, m_copyNameLabel})
+            w->setVisible(on);
+    });
+}
+
+}  // namespace livna
