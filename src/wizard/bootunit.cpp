@@ -33,7 +33,8 @@ TBootForm::TBootForm(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(
         items->addWidget(m_items[i]);
     }
     items->addStretch(1);
-    layout->addWidget(m_sysType, 1);
+    layout->addWidget(m_sysType);
+    layout->addStretch(1);
 
     auto* buttons = new QHBoxLayout;
     m_button1 = m_names.add(new QPushButton(QStringLiteral("Button1"), this), QStringLiteral("Button1"));

@@ -33,7 +33,8 @@ TModeSelectForm::TModeSelectForm(AppContext& ctx, QWidget* parent) : QDialog(par
     m_sysMode = m_names.add(new QGroupBox(this), QStringLiteral("SysModeRdG"));
     m_itemsLayout = new QVBoxLayout(m_sysMode);
     m_itemsLayout->addStretch(1);
-    layout->addWidget(m_sysMode, 1);
+    layout->addWidget(m_sysMode);
+    layout->addStretch(1);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
