@@ -27,6 +27,20 @@ Bytes packetBytes(const BlockBytes& data) {
     return Bytes(p.begin(), p.end());
 }
 
+/// A reply with one byte flipped (corruptByte >= 0) and cut to length.
+struct ReplyCase {
+    const char* name;
+    int corruptByte;
+    std::size_t length;
+    UsbResult expected;
+};
+
+Bytes damaged(Bytes reply, const ReplyCase& c) {
+    if (c.corruptByte >= 0) reply[static_cast<std::size_t>(c.corruptByte)] ^= 0x01;
+    reply.resize(c.length);
+    return reply;
+}
+
 Block filled(std::int32_t v) {
     Block b;
     b.fill(v);
@@ -70,13 +84,7 @@ TEST_F(UsbPipesTest, identify_sendsFrameByteByByte_andReportsTypeAndVersion) {
 }
 
 TEST_F(UsbPipesTest, identify_badReply_givesItsCode_andLeavesOutputsUntouched) {
-    struct Case {
-        const char* name;
-        int corruptByte;  // -1: none
-        std::size_t length;
-        UsbResult expected;
-    };
-    const Case cases[] = {
+    const ReplyCase cases[] = {
         {"first header byte", 0, 8, UsbResult::BadHeader},   {"second header byte", 1, 8, UsbResult::BadHeader},
         {"type byte under the CRC", 2, 8, UsbResult::BadReply}, {"CRC low", 6, 8, UsbResult::BadReply},
         {"CRC high", 7, 8, UsbResult::BadReply},             {"no reply at all", -1, 0, UsbResult::BadHeader},
@@ -84,10 +92,7 @@ TEST_F(UsbPipesTest, identify_badReply_givesItsCode_andLeavesOutputsUntouched) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Bytes reply = frameBytes(makeFrame(31, 32, 0));
-        if (c.corruptByte >= 0) reply[static_cast<std::size_t>(c.corruptByte)] ^= 0x01;
-        reply.resize(c.length);
-        device.replyAfter(8, reply);
+        device.replyAfter(8, damaged(frameBytes(makeFrame(31, 32, 0)), c));
         DeviceInfo info{7, 7};
         EXPECT_EQ(pipes.UsbGetDeviceInfo(kCmdIdentify, info), c.expected);
         EXPECT_EQ(info, (DeviceInfo{7, 7}));
@@ -106,13 +111,7 @@ TEST_F(UsbPipesTest, readBlock_returnsData_afterOnePause) {
 }
 
 TEST_F(UsbPipesTest, readBlock_badReply_givesItsCode_andLeavesArrayUntouched) {
-    struct Case {
-        const char* name;
-        int corruptByte;
-        std::size_t length;
-        UsbResult expected;
-    };
-    const Case cases[] = {
+    const ReplyCase cases[] = {
         {"first header byte", 0, 260, UsbResult::BadHeader}, {"second header byte", 1, 260, UsbResult::BadHeader},
         {"a data byte", 100, 260, UsbResult::BadReply},      {"CRC low", 258, 260, UsbResult::BadReply},
         {"CRC high", 259, 260, UsbResult::BadReply},         {"no reply", -1, 0, UsbResult::BadHeader},
@@ -120,10 +119,7 @@ TEST_F(UsbPipesTest, readBlock_badReply_givesItsCode_andLeavesArrayUntouched) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        Bytes reply = packetBytes(rampBlock());
-        if (c.corruptByte >= 0) reply[static_cast<std::size_t>(c.corruptByte)] ^= 0x01;
-        reply.resize(c.length);
-        device.replyAfter(8, reply);
+        device.replyAfter(8, damaged(packetBytes(rampBlock()), c));
         Block values = filled(-7);
         EXPECT_EQ(pipes.UsbReadBlock(0, values), c.expected);
         EXPECT_EQ(values, filled(-7));
