@@ -138,6 +138,14 @@ void TL640MSettingsForm::ApplyImage(const SettingsImage& source) {
     keyCountRule();
 
     // 10: automatic arming, partition types (each selection runs the type rule), silent, 24-hour.
+    // The type rule checks the wired loops' partitions and types, so those of this image are in
+    // place first; otherwise it would judge the loops of the image shown before.
+    for (int s = 1; s <= 2; ++s) {
+        const std::size_t i = static_cast<std::size_t>(s - 1);
+        m_loopPartitions[i]->setText(QString::number(static_cast<std::uint32_t>(v(57 + i))));
+        const int type = (v(59) >> (4 * (s - 1))) & 15;
+        m_loopTypes[i]->setCurrentIndex(type <= 1 ? type : -1);
+    }
     for (int k = 1; k <= kPartitions; ++k)
         m_partitions[static_cast<std::size_t>(k - 1)].avt->setChecked(partitionInSet(image, 18, k));
     for (int k = 1; k <= kPartitions; ++k) {
@@ -231,15 +239,10 @@ void TL640MSettingsForm::ApplyImage(const SettingsImage& source) {
         choose(m_reports[i].yes, m_reports[i].no, bit(v(36), static_cast<int>(i)));
     m_confirmPassword->setItemIndex(v(35) != 0 ? 1 : 0);
 
-    // 19: wired loops. Double triggering follows its bit both ways: a box left ticked from the
-    // image shown before would be stored into the next one.
-    for (int s = 1; s <= 2; ++s) {
-        const std::size_t i = static_cast<std::size_t>(s - 1);
-        m_loopPartitions[i]->setText(QString::number(static_cast<std::uint32_t>(v(57 + i))));
-        const int type = (v(59) >> (4 * (s - 1))) & 15;
-        m_loopTypes[i]->setCurrentIndex(type <= 1 ? type : -1);
-        wiredLoopTypeRule(s);
-    }
+    // 19: wired loops (partitions and types were set before the partition types). Double
+    // triggering follows its bit both ways: a box left ticked from the image shown before would
+    // be stored into the next one.
+    for (int s = 1; s <= 2; ++s) wiredLoopTypeRule(s);
     m_doubleTriggers[0]->setChecked(bit(v(60), 0));
     m_doubleTriggers[1]->setChecked(bit(v(60), 4));
 
