@@ -118,6 +118,22 @@ void WorkWindow::createBars(const QString& statusBarName, const QString& progres
     m_progressBar->setValue(0);
 }
 
+QPushButton* WorkWindow::createConnectButton(QWidget* parent) {
+    return m_names.add(new QPushButton(QStringLiteral("Установить связь"), parent), QStringLiteral("ConnectButton"));
+}
+
+void WorkWindow::layOutWorkWindow(QWidget* content, QLayout* exchangeRow) {
+    auto* layout = new QVBoxLayout(this);
+    if (content != nullptr)
+        layout->addWidget(content, 1);
+    else
+        layout->addStretch(1);
+    if (exchangeRow != nullptr) layout->addLayout(exchangeRow);
+    layout->addWidget(m_furniture);
+    if (m_progressBar != nullptr) layout->addWidget(m_progressBar);
+    if (m_statusBar != nullptr) layout->addWidget(m_statusBar);
+}
+
 void WorkWindow::reject() {
     if (m_busy) return;
     QDialog::reject();

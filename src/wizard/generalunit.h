@@ -15,6 +15,7 @@
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -122,6 +123,12 @@ protected:
     QWidget* furnitureRow() const { return m_furniture; }
     /// Creates the status and progress bar under the names this window uses for them.
     void createBars(const QString& statusBarName, const QString& progressBarName);
+    /// Creates `ConnectButton` "Установить связь", indexed; the subclass places it and handles
+    /// the click (starting with handOffIfLegacyPort()).
+    QPushButton* createConnectButton(QWidget* parent);
+    /// Stacks the given content, then the exchange row, furnitureRow() and the bars, in a new
+    /// layout of this window (for windows whose own layout is not yet richer than that).
+    void layOutWorkWindow(QWidget* content, QLayout* exchangeRow);
 
     void reject() override;  // Esc and the close box take the window's own close path
     void closeEvent(QCloseEvent* event) override;
