@@ -153,10 +153,19 @@ TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
     ASSERT_TRUE(saved.ok()) << describe(*saved.error);
     EXPECT_EQ(saved.image, written);
 
+    // The panel stamps a request when it wakes up to read it. On a loaded machine one stamp may come
+    // late, which shortens the gap after it (and lengthens the one before), so single gaps are
+    // checked with a tolerance for a few late wake-ups, while the sums must hold the pauses in full.
     const auto lines = readLog(log);
-    constexpr double kSlackMs = 1.0;  // stamps are taken when the panel wakes, not when bytes land
+    constexpr double kSlackMs = 1.0;
+    int gaps = 0, shortGaps = 0;
+    auto gap = [&](double from, double to, double pauseMs) {
+        EXPECT_GE(to - from, 0.0) << "the log runs backwards";
+        ++gaps;
+        if (to - from < pauseMs - kSlackMs) ++shortGaps;
+    };
+    double firstRead = 0, lastRead = 0;
     for (int b = 0; b < 8; ++b) {
-        SCOPED_TRACE("block " + std::to_string(b));
         // The first pass of reads: the PC waits 10 ms after each request before it reads.
         double next = 0, cur = 0;
         int seen = 0;
@@ -164,21 +173,31 @@ TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
             if (l.text == "read " + std::to_string(b) && seen++ == 0) cur = l.timeMs;
             if (l.text == "read " + std::to_string(b + 1) && next == 0) next = l.timeMs;
         }
-        EXPECT_GE(next - cur, kBlockRequestPauseMs - kSlackMs);
+        if (b == 0) firstRead = cur;
+        lastRead = next;
+        gap(cur, next, kBlockRequestPauseMs);
     }
+    EXPECT_GE(lastRead - firstRead, 8 * kBlockRequestPauseMs - 2 * kSlackMs) << "the reads skipped pauses";
+
+    constexpr double kWritePausesBeforeCrcHighMs =
+        kBlockRequestPauseMs + 4 * kPacketPauseMs + kPacketGroupPauseMs + kCrcBytePauseMs;  // 70 ms
+    double writeSpans = 0;
     for (int b = 0; b < 9; ++b) {
         SCOPED_TRACE("write " + std::to_string(b));
         const std::string w = "write " + std::to_string(b);
         const double request = timeOf(lines, w), header = timeOf(lines, w + " header");
-        EXPECT_GE(header - request, kBlockRequestPauseMs - kSlackMs);
+        gap(request, header, kBlockRequestPauseMs);
         for (int p = 1; p < 4; ++p)
-            EXPECT_GE(timeOf(lines, w + " packet " + std::to_string(p)) - timeOf(lines, w + " packet " + std::to_string(p - 1)),
-                      kPacketPauseMs - kSlackMs);
-        EXPECT_GE(timeOf(lines, w + " crc-low") - timeOf(lines, w + " packet 3"),
-                  kPacketPauseMs + kPacketGroupPauseMs - kSlackMs);
-        EXPECT_GE(timeOf(lines, w + " crc-high") - timeOf(lines, w + " crc-low"), kCrcBytePauseMs - kSlackMs);
+            gap(timeOf(lines, w + " packet " + std::to_string(p - 1)), timeOf(lines, w + " packet " + std::to_string(p)),
+                kPacketPauseMs);
+        gap(timeOf(lines, w + " packet 3"), timeOf(lines, w + " crc-low"), kPacketPauseMs + kPacketGroupPauseMs);
+        gap(timeOf(lines, w + " crc-low"), timeOf(lines, w + " crc-high"), kCrcBytePauseMs);
+        writeSpans += timeOf(lines, w + " crc-high") - request;
         EXPECT_LT(timeOf(lines, w + " status 0") - request, 500) << "a write takes its pauses, not its time limits";
     }
+    // A late stamp on a request shortens only its own block's span, and only by its lateness.
+    EXPECT_GE(writeSpans, 9 * kWritePausesBeforeCrcHighMs - 15.0) << "the writes skipped pauses";
+    EXPECT_LE(shortGaps, gaps / 10) << shortGaps << " of " << gaps << " gaps were shorter than their pause";
 }
 
 TEST_F(PanelsimRun, imageFile_isWhatThePanelServes) {
