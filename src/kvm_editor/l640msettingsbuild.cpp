@@ -281,8 +281,8 @@ QWidget* TL640MSettingsForm::buildPartitionsPage() {
                               QString(),                  QString(),
                               QStringLiteral("пожарный"), QStringLiteral("охранный"),
                               QStringLiteral("аварийный"), QStringLiteral("Автовзятие"),
-                              QStringLiteral("Тихая тревога"), QStringLiteral("Круглосуточно"),
-                              QStringLiteral("Разреш. исключ.\nнеготовых РПДИ")};
+                              QStringLiteral("Тихая\nтревога"), QStringLiteral("Кругло-\nсуточно"),
+                              QStringLiteral("Разреш. исключ.\nнеготовых\nРПДИ")};
     for (int c = 0; c < headers.size(); ++c) grid->addWidget(headerLabel(headers[c], page), 0, c);
 
     m_partitions.resize(kPartitions);
@@ -292,7 +292,7 @@ QWidget* TL640MSettingsForm::buildPartitionsPage() {
         grid->addWidget(headerLabel(n, page), k, 0);
         row.name = add(new QComboBox(page), QStringLiteral("NameRzd") + n);
         row.name->setModel(m_nameModel);
-        row.name->setMinimumContentsLength(18);
+        row.name->setMinimumContentsLength(16);
         row.name->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         row.ownName = add(new QLineEdit(page), QStringLiteral("OwnName") + n);
         row.ownName->setMaxLength(static_cast<int>(kNameLength));
@@ -452,6 +452,7 @@ QWidget* TL640MSettingsForm::buildBindingPage(int receiver, bool systemNumbers) 
         fields[static_cast<std::size_t>(receiver - 1)][static_cast<std::size_t>(d - 1)] = field;
         grid->addWidget(field, row, column + 1);
     }
+    grid->setColumnStretch(2 * kColumns, 1);
     if (!systemNumbers) {
         auto* hint = new QLabel(QStringLiteral("Номер раздела 1..16, 0 - не привязан"), content);
         grid->addWidget(hint, kRowsPerColumn, 0, 1, 2 * kColumns);
@@ -601,17 +602,19 @@ QWidget* TL640MSettingsForm::buildVoicePage() {
 
 QWidget* TL640MSettingsForm::buildExchangeRow() {
     auto* row = new QWidget(this);
-    auto* grid = new QGridLayout(row);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setVerticalSpacing(3);
+    auto* box = new QVBoxLayout(row);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->setSpacing(3);
 
-    auto* modeBox = new QHBoxLayout;
-    modeBox->addWidget(new QLabel(QStringLiteral("Режим работы:"), row));
+    // Port, help and links, then the work mode and what was connected.
+    auto* top = new QHBoxLayout;
+    top->addWidget(furnitureRow(), 1);
+    top->addWidget(new QLabel(QStringLiteral("Режим работы:"), row));
     m_operatingMode = add(new QComboBox(row), QStringLiteral("OperatingModeCmB"));
     m_operatingMode->addItems({QStringLiteral("демо"), QStringLiteral("on-line")});
     m_operatingMode->setCurrentIndex(-1);
-    modeBox->addWidget(m_operatingMode);
-    grid->addLayout(modeBox, 0, 0);
+    top->addWidget(m_operatingMode);
+    box->addLayout(top);
 
     auto button = [&](const char* caption, const char* name, bool enabled) {
         auto* b = add(new QPushButton(QString::fromUtf8(caption), row), QString::fromLatin1(name));
@@ -627,22 +630,12 @@ QWidget* TL640MSettingsForm::buildExchangeRow() {
     m_saveButton = button("Записать в файл", "SaveBitBtn", false);
     m_defaultButton = button("Завод. настройки", "DefaultButton", true);
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {m_connectButton, m_disconnectButton, m_readButton, m_writeButton, m_loadButton,
-                           m_saveButton, m_defaultButton})
+    for (QPushButton* b : {m_connectButton, m_disconnectButton, m_readButton, m_writeButton})
         buttons->addWidget(b);
-    grid->addLayout(buttons, 0, 1);
-
-    auto* device = new QHBoxLayout;
-    device->addWidget(new QLabel(QStringLiteral("Тип прибора:"), row));
-    m_typeLabel = add(new QLabel(row), QStringLiteral("TypeLabel2"));
-    m_typeLabel->setMinimumWidth(130);
-    device->addWidget(m_typeLabel);
-    device->addWidget(new QLabel(QStringLiteral("Версия ПО:"), row));
-    m_versionLabel = add(new QLabel(row), QStringLiteral("VersionLabel2"));
-    m_versionLabel->setMinimumWidth(40);
-    device->addWidget(m_versionLabel);
-    device->addStretch(1);
-    grid->addLayout(device, 1, 0);
+    buttons->addSpacing(16);
+    for (QPushButton* b : {m_loadButton, m_saveButton, m_defaultButton}) buttons->addWidget(b);
+    buttons->addStretch(1);
+    box->addLayout(buttons);
 
     auto* copy = new QHBoxLayout;
     m_registrationOption = add(new QCheckBox(QStringLiteral("Считать/записать резервную копию данных о регистрации"), row),
@@ -653,14 +646,24 @@ QWidget* TL640MSettingsForm::buildExchangeRow() {
     m_objNumEdit->setFixedWidth(60);
     m_copyLabel = add(new QLabel(QStringLiteral("Файл копии: "), row), QStringLiteral("RCopyFNameLabel"));
     m_copyNameLabel = add(new QLabel(row), QStringLiteral("RCopyFNameLabel2"));
+    // A long copy name must not widen the window beyond the screen.
+    m_copyNameLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     for (QWidget* w : std::initializer_list<QWidget*>{m_objNumLabel, m_objNumEdit, m_copyLabel, m_copyNameLabel}) {
         copy->addWidget(w);
         w->setVisible(false);
     }
-    copy->addStretch(1);
-    grid->addLayout(copy, 1, 1);
-
-    grid->addWidget(furnitureRow(), 2, 0, 1, 2);
+    copy->setStretchFactor(m_copyNameLabel, 1);
+    copy->addStretch(0);
+    copy->addSpacing(12);
+    copy->addWidget(new QLabel(QStringLiteral("Тип прибора:"), row));
+    m_typeLabel = add(new QLabel(row), QStringLiteral("TypeLabel2"));
+    m_typeLabel->setMinimumWidth(120);
+    copy->addWidget(m_typeLabel);
+    copy->addWidget(new QLabel(QStringLiteral("Версия ПО:"), row));
+    m_versionLabel = add(new QLabel(row), QStringLiteral("VersionLabel2"));
+    m_versionLabel->setMinimumWidth(30);
+    copy->addWidget(m_versionLabel);
+    box->addLayout(copy);
     return row;
 }
 
