@@ -1,6 +1,6 @@
 #pragma once
-// Fixed tables of the Ливна-КВ-М editor: captions and item lists of the controls, the output
-// presets and the order of the numbered control families.
+// Fixed tables of the Ливна-КВ-М editor: the sizes of the numbered control families, the
+// outputs' tabs and event boxes, the report, voice and reminder pairs, the time fields.
 #include <QString>
 #include <QStringList>
 

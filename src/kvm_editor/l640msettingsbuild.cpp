@@ -155,21 +155,30 @@ QWidget* TL640MSettingsForm::buildMainPage() {
     grid->addWidget(user, 0, 1);
     grid->addWidget(m_confirmPassword, 0, 2);
 
-    // Delays of partitions 1 and 2.
-    auto* exitGroup = new QGroupBox(QStringLiteral("Время на выход:"), page);
-    auto* exitGrid = new QGridLayout(exitGroup);
-    m_seconds[0] = makeSecondsField(QStringLiteral("Delay"), QStringLiteral("DelayEdit"), "Время на выход (№1)", exitGroup);
-    m_seconds[2] = makeSecondsField(QStringLiteral("Delay2"), QStringLiteral("DelayEdit2"), "Время на выход (№2)", exitGroup);
-    placeCounter(exitGrid, 0, QStringLiteral("№1, с:"), m_seconds[0].edit, m_seconds[0].counter, exitGroup);
-    placeCounter(exitGrid, 1, QStringLiteral("№2, с:"), m_seconds[2].edit, m_seconds[2].counter, exitGroup);
-    auto* entryGroup = new QGroupBox(QStringLiteral("Время на вход:"), page);
-    auto* entryGrid = new QGridLayout(entryGroup);
-    m_seconds[1] = makeSecondsField(QStringLiteral("DelayVxod"), QStringLiteral("DelayEditVxod"), "Время на вход (№1)", entryGroup);
-    m_seconds[3] = makeSecondsField(QStringLiteral("DelayVxod2"), QStringLiteral("DelayEditVxod2"), "Время на вход (№2)", entryGroup);
-    placeCounter(entryGrid, 0, QStringLiteral("№1, с:"), m_seconds[1].edit, m_seconds[1].counter, entryGroup);
-    placeCounter(entryGrid, 1, QStringLiteral("№2, с:"), m_seconds[3].edit, m_seconds[3].counter, entryGroup);
-    grid->addWidget(exitGroup, 1, 0);
-    grid->addWidget(entryGroup, 1, 1);
+    // Delays of partitions 1 and 2: seconds fields 0, 2 (exit) and 1, 3 (entry), image order.
+    struct DelayField {
+        std::size_t slot;
+        const char* counterName;
+        const char* editName;
+        const char* fieldCaption;
+    };
+    auto delayGroup = [&](const char* caption, const std::array<DelayField, 2>& fields) {
+        auto* group = new QGroupBox(QString::fromUtf8(caption), page);
+        auto* g = new QGridLayout(group);
+        for (int row = 0; row < 2; ++row) {
+            const DelayField& f = fields[static_cast<std::size_t>(row)];
+            SecondsField& field = m_seconds[f.slot];
+            field = makeSecondsField(QString::fromLatin1(f.counterName), QString::fromLatin1(f.editName), f.fieldCaption, group);
+            placeCounter(g, row, QStringLiteral("№%1, с:").arg(row + 1), field.edit, field.counter, group);
+        }
+        return group;
+    };
+    grid->addWidget(delayGroup("Время на выход:", {{{0, "Delay", "DelayEdit", "Время на выход (№1)"},
+                                                    {2, "Delay2", "DelayEdit2", "Время на выход (№2)"}}}),
+                    1, 0);
+    grid->addWidget(delayGroup("Время на вход:", {{{1, "DelayVxod", "DelayEditVxod", "Время на вход (№1)"},
+                                                   {3, "DelayVxod2", "DelayEditVxod2", "Время на вход (№2)"}}}),
+                    1, 1);
 
     // External sounder.
     auto* extGroup = new QGroupBox(QStringLiteral("Внешний звук:"), page);
@@ -179,29 +188,36 @@ QWidget* TL640MSettingsForm::buildMainPage() {
     placeCounter(extGrid, 0, QStringLiteral("Длительность, с:"), m_seconds[4].edit, m_seconds[4].counter, extGroup);
     grid->addWidget(extGroup, 1, 2);
 
-    // Internal sounder and display backlight: three radio buttons each, indexed by stored value.
-    auto* soundGroup = new QGroupBox(QStringLiteral("Режим внутреннего звука:"), page);
-    auto* soundGrid = new QGridLayout(soundGroup);
-    m_sounder[0] = add(new QRadioButton(QStringLiteral("Включен"), soundGroup), QStringLiteral("Keysound1"));
-    m_sounder[1] = add(new QRadioButton(QStringLiteral("Выключен"), soundGroup), QStringLiteral("Keysound3"));
-    m_sounder[2] = add(new QRadioButton(QStringLiteral("Только тревога"), soundGroup), QStringLiteral("keysound2"));
-    soundGrid->addWidget(m_sounder[0], 0, 0, 1, 2);
-    soundGrid->addWidget(m_sounder[2], 1, 0, 1, 2);
-    soundGrid->addWidget(m_sounder[1], 2, 0, 1, 2);
-    m_seconds[5] = makeSecondsField(QStringLiteral("Timesound"), QStringLiteral("EditTimesound"),
-                                    "Длительность внутреннего звука", soundGroup);
-    placeCounter(soundGrid, 3, QStringLiteral("Длительность, с:"), m_seconds[5].edit, m_seconds[5].counter, soundGroup);
-    auto* lcdGroup = new QGroupBox(QStringLiteral("Подсветка ЖКИ:"), page);
-    auto* lcdGrid = new QGridLayout(lcdGroup);
-    m_backlight[0] = add(new QRadioButton(QStringLiteral("Включена"), lcdGroup), QStringLiteral("LCD_key1"));
-    m_backlight[1] = add(new QRadioButton(QStringLiteral("Выключена"), lcdGroup), QStringLiteral("LCD_key3"));
-    m_backlight[2] = add(new QRadioButton(QStringLiteral("Автомат."), lcdGroup), QStringLiteral("LCD_key2"));
-    lcdGrid->addWidget(m_backlight[0], 0, 0, 1, 2);
-    lcdGrid->addWidget(m_backlight[2], 1, 0, 1, 2);
-    lcdGrid->addWidget(m_backlight[1], 2, 0, 1, 2);
-    m_seconds[6] = makeSecondsField(QStringLiteral("TimeLCD"), QStringLiteral("EditTimeLCD"),
-                                    "Длительность подсветки ЖКИ", lcdGroup);
-    placeCounter(lcdGrid, 3, QStringLiteral("Длительность, с:"), m_seconds[6].edit, m_seconds[6].counter, lcdGroup);
+    // Internal sounder and display backlight: three radio buttons each, indexed by stored value
+    // (0 = on, 1 = off, 2 = the third mode) but shown on, third, off; and the duration.
+    struct ThreeWay {
+        const char* caption;
+        std::array<const char*, 3> names;
+        std::array<const char*, 3> captions;
+        const char* counterName;
+        const char* editName;
+        const char* fieldCaption;
+    };
+    auto threeWay = [&](const ThreeWay& t, std::array<QRadioButton*, 3>& buttons, SecondsField& field) {
+        auto* group = new QGroupBox(QString::fromUtf8(t.caption), page);
+        auto* g = new QGridLayout(group);
+        for (std::size_t i = 0; i < 3; ++i)
+            buttons[i] = add(new QRadioButton(QString::fromUtf8(t.captions[i]), group), QString::fromLatin1(t.names[i]));
+        g->addWidget(buttons[0], 0, 0, 1, 2);
+        g->addWidget(buttons[2], 1, 0, 1, 2);
+        g->addWidget(buttons[1], 2, 0, 1, 2);
+        field = makeSecondsField(QString::fromLatin1(t.counterName), QString::fromLatin1(t.editName), t.fieldCaption, group);
+        placeCounter(g, 3, QStringLiteral("Длительность, с:"), field.edit, field.counter, group);
+        return group;
+    };
+    QGroupBox* soundGroup = threeWay({"Режим внутреннего звука:", {"Keysound1", "Keysound3", "keysound2"},
+                                      {"Включен", "Выключен", "Только тревога"}, "Timesound", "EditTimesound",
+                                      "Длительность внутреннего звука"},
+                                     m_sounder, m_seconds[5]);
+    QGroupBox* lcdGroup = threeWay({"Подсветка ЖКИ:", {"LCD_key1", "LCD_key3", "LCD_key2"},
+                                    {"Включена", "Выключена", "Автомат."}, "TimeLCD", "EditTimeLCD",
+                                    "Длительность подсветки ЖКИ"},
+                                   m_backlight, m_seconds[6]);
     grid->addWidget(soundGroup, 2, 0);
     grid->addWidget(lcdGroup, 2, 1);
 
@@ -351,6 +367,19 @@ QWidget* TL640MSettingsForm::buildAccessRows(const QString& editPrefix, const QS
     return scrolled(content);
 }
 
+QGroupBox* TL640MSettingsForm::buildCountGroup(const char* caption, const char* label, const char* editName,
+                                               const char* counterName, int maximum, SecondsField& field,
+                                               QWidget* parent) {
+    auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+    auto* grid = new QGridLayout(group);
+    field.caption = caption;
+    field.edit = add(new QLineEdit(group), QString::fromLatin1(editName));
+    field.edit->setFixedWidth(44);
+    field.counter = add(new UpDown(0, maximum, group), QString::fromLatin1(counterName));
+    placeCounter(grid, 0, QString::fromUtf8(label), field.edit, field.counter, group);
+    return group;
+}
+
 QWidget* TL640MSettingsForm::buildCodesPage() {
     auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
@@ -359,14 +388,7 @@ QWidget* TL640MSettingsForm::buildCodesPage() {
                                     {QStringLiteral("Не используются"), QStringLiteral("Используются")}, 2, page),
                      QStringLiteral("ViolenceCode"));
     top->addWidget(m_violence);
-    auto* countGroup = new QGroupBox(QStringLiteral("Количество кодов"), page);
-    auto* countGrid = new QGridLayout(countGroup);
-    m_codeCount.caption = "Количество кодов";
-    m_codeCount.edit = add(new QLineEdit(countGroup), QStringLiteral("NumKodEdit"));
-    m_codeCount.edit->setFixedWidth(44);
-    m_codeCount.counter = add(new UpDown(0, kCodes, countGroup), QStringLiteral("KOD"));
-    placeCounter(countGrid, 0, QStringLiteral("Кодов в работе:"), m_codeCount.edit, m_codeCount.counter, countGroup);
-    top->addWidget(countGroup);
+    top->addWidget(buildCountGroup("Количество кодов", "Кодов в работе:", "NumKodEdit", "KOD", kCodes, m_codeCount, page));
     top->addStretch(1);
     box->addLayout(top);
     m_codes.resize(kCodes);
@@ -377,15 +399,8 @@ QWidget* TL640MSettingsForm::buildCodesPage() {
 QWidget* TL640MSettingsForm::buildKeysPage() {
     auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
-    auto* countGroup = new QGroupBox(QStringLiteral("Количество ключей ТМ"), page);
-    auto* countGrid = new QGridLayout(countGroup);
-    m_keyCount.caption = "Количество ключей ТМ";
-    m_keyCount.edit = add(new QLineEdit(countGroup), QStringLiteral("NumKeyEdit"));
-    m_keyCount.edit->setFixedWidth(44);
-    m_keyCount.counter = add(new UpDown(0, kKeys, countGroup), QStringLiteral("KEY"));
-    placeCounter(countGrid, 0, QStringLiteral("Ключей в работе:"), m_keyCount.edit, m_keyCount.counter, countGroup);
     auto* top = new QHBoxLayout;
-    top->addWidget(countGroup);
+    top->addWidget(buildCountGroup("Количество ключей ТМ", "Ключей в работе:", "NumKeyEdit", "KEY", kKeys, m_keyCount, page));
     top->addStretch(1);
     box->addLayout(top);
     m_keys.resize(kKeys);

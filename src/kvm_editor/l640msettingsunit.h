@@ -9,6 +9,7 @@
 //   l640msettingsmapping.cpp ApplyImage and GatherImage
 //   l640msettingsrules.cpp  the field rules that ApplyImage runs and that also run on edits
 //   l640msettingsfiles.cpp  loading and saving settings files and registration copies
+//   l640msettingsexchange.cpp connect, read from and write to the panel, the work mode
 // The rules that run only on the installer's edits (leaving a field, typing a code or a key)
 // and the device exchange are added in files of their own; they reach the controls through the
 // accessors below and call the rules' entry points in the "Field rules" section.
@@ -23,11 +24,13 @@
 #include "common/settings_image.h"
 #include "kvm_editor/kvmfields.h"
 #include "kvm_editor/kvmtables.h"
+#include "usblink/usb_connect.h"
 #include "wizard/generalunit.h"
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -38,7 +41,7 @@ class QTabWidget;
 
 namespace livna {
 
-class TL640MSettingsForm : public WorkWindow {
+class TL640MSettingsForm : public WorkWindow, public UsbConnectWindow {
     Q_OBJECT
 public:
     /// The program folder is the application's folder.
@@ -90,6 +93,32 @@ public:
     QString programFolder() const { return m_programFolder; }
     /// Relative path of the factory-default file.
     static QString factoryFilePath();
+
+    // ---- device exchange (l640msettingsexchange.cpp) ------------------------------------------
+    // Every exchange runs to its end on this thread. Meanwhile the window is busy: its controls
+    // are off, Esc and the close box are held off, only the bars move.
+
+    /// UsbConnect over the program's link; on acceptance the settings are read at once.
+    void ConnectButtonClick();
+    /// Resets the buttons and labels; the link stays open and the panel is sent nothing.
+    void DisconnectButtonClick();
+    /// Reads blocks 0..7 (and the registration blocks when L640bakChB is ticked).
+    void ReadButtonClick();
+    /// Writes blocks 0, 1, 3..7 (and the registration copy when L640bakChB is ticked).
+    void WriteButtonClick();
+    /// OperatingModeCmB picked: 0 = "демо", 1 = "on-line".
+    void OperatingModeCmBSelect(int index);
+
+    // UsbConnectWindow
+    void setStatusText(const std::string& text) override;
+    void setProgress(int percent) override { WorkWindow::setProgress(percent); }
+    bool legacyPortChosen() const override { return WorkWindow::legacyPortChosen(); }
+    void performHandOff() override;
+    std::uint8_t identifyCommand() const override;
+    bool accepts(const DeviceInfo& info) const override;
+    std::string refusalMessage() const override;
+    void disconnectAction() override;
+    void acceptanceAction(const DeviceInfo& info) override;
 
     // ---- field rules (one place; ApplyImage and the edits both call these) -------------------
 
@@ -197,6 +226,8 @@ private:
     QWidget* buildExchangeRow();
     QWidget* buildAccessRows(const QString& editPrefix, const QString& boxPrefix, int first, int count,
                              int positions, std::vector<AccessRow>& rows);
+    QGroupBox* buildCountGroup(const char* caption, const char* label, const char* editName, const char* counterName,
+                               int maximum, SecondsField& field, QWidget* parent);
     SecondsField makeSecondsField(const QString& counterName, const QString& editName, const char* caption,
                                   QWidget* parent);
     void connectRules();
@@ -221,6 +252,14 @@ private:
     void loadRegistrationCopy();
     bool saveRegistrationCopy();
     void connectFileControls();
+
+    // exchange helpers (l640msettingsexchange.cpp)
+    void connectExchangeControls();
+    void setConnectedButtons(bool connected);
+    void readFromPanel();
+    std::vector<int> readRegistrationBlocks();
+    std::vector<int> writeRegistrationCopy(bool& skipped);
+    void windowClosed();
 
     QString m_programFolder;
     QString m_dateStamp;
