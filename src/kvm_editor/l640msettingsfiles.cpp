@@ -113,7 +113,7 @@ bool TL640MSettingsForm::saveRegistrationCopy() {
     QDir().mkpath(QStringLiteral("Reg_RPU"));
     const QString path = QStringLiteral("Reg_RPU/") + fileName;
     if (!askOverwrite(path)) return true;
-    if (const auto error = writeRegistrationCopy(toPath(path), RegistrationCopy{values})) {
+    if (const auto error = livna::writeRegistrationCopy(toPath(path), RegistrationCopy{values})) {
         showFileError(QString::fromStdString(describe(*error)));
         return false;
     }
