@@ -27,6 +27,7 @@ TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, const QString& programFo
     buildControls();
     connectRules();
     connectFileControls();
+    connectExchangeControls();
     resize(1000, 700);
 }
 

@@ -257,8 +257,9 @@ private:
     void connectExchangeControls();
     void setConnectedButtons(bool connected);
     void readFromPanel();
+    /// Reads blocks 2, 14, 15, 16 into the held copy (kept only when all four came); the
+    /// blocks that failed.
     std::vector<int> readRegistrationBlocks();
-    std::vector<int> writeRegistrationCopy(bool& skipped);
     void windowClosed();
 
     QString m_programFolder;

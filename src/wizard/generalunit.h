@@ -23,6 +23,8 @@ class QStatusBar;
 
 namespace livna {
 
+class UsbPipes;
+
 /// The wizard's two choices, program-wide.
 struct WizardState {
     int SystemType = 0;     ///< 0 = none yet, 1 = Ливна-КВ, 2 = Ливна-КВ-М
@@ -34,6 +36,9 @@ struct AppContext {
     DialogService& dialogs;
     Launcher& launcher;
     WizardState& state;
+    /// The one direct USB link the work windows share; none where a program or test runs
+    /// without one (connect then finds no panel).
+    UsbPipes* usb = nullptr;
 };
 
 /// Name → control, filled once when a window builds its controls. Lookups of a missing name throw,

@@ -1,0 +1,355 @@
+// The editor's work with the panel: the work mode, connect through UsbConnect, reading and
+// writing the settings block by block, the registration blocks, disconnect, and the release of
+// the link when the window closes.
+//
+// Exchanges run on the user-interface thread. While one runs the window is busy: every control
+// except the bars is off, so nothing else can be started and the link cannot be released in the
+// middle of it; pending events are processed after each block so that the bars keep painting.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include <array>
+
+#include "common/settings_file.h"
+#include "common/version_code.h"
+#include "kvm_editor/l640msettingsunit.h"
+
+namespace livna {
+
+namespace {
+
+constexpr std::size_t kSettingsBlocks = kKvmImageSize / kBlockSize;
+/// Block 2 holds the panel's registration data and is written only from a registration copy.
+constexpr std::array<std::uint8_t, 7> kWrittenBlocks{0, 1, 3, 4, 5, 6, 7};
+/// The blocks of a registration copy, in the order of its lines.
+constexpr std::array<std::uint8_t, 4> kRegistrationBlocks{2, 14, 15, 16};
+
+constexpr const char* kTextReading = "Чтение настроек из прибора";
+constexpr const char* kTextRead = "Настройки успешно считаны из прибора.";
+constexpr const char* kTextReadingRegistration = "Чтение сведений о регистрации из файла";
+constexpr const char* kTextWriting = "Запись настроек в прибор.";
+constexpr const char* kTextWritten = "Настройки успешно записаны в прибор.";
+constexpr const char* kTextDisconnected = "Связь с прибором разорвана.";
+constexpr const char* kTextForgottenCopy = "Вы забыли открыть файл с копией!";
+
+/// Progress after settings block b: 12, 25, 37, 50, 62, 75, 87, 100.
+int blockProgress(int block) { return (block + 1) * 100 / static_cast<int>(kSettingsBlocks); }
+
+/// "блок 5" or "блоки 3, 5".
+QString blocksPhrase(const std::vector<int>& blocks) {
+    QStringList numbers;
+    for (int b : blocks) numbers << QString::number(b);
+    return (blocks.size() == 1 ? QStringLiteral("блок ") : QStringLiteral("блоки ")) + numbers.join(QStringLiteral(", "));
+}
+
+/// Lets the bars repaint between blocks. Input reaching the window meanwhile finds its controls
+/// off (and Esc or the close box held off), so it cannot start anything.
+void keepPainting() { QCoreApplication::processEvents(); }
+
+/// Keeps a work window busy for one exchange. Nested scopes (the read that follows a connect)
+/// leave the outer one in charge.
+class ExchangeScope {
+public:
+    explicit ExchangeScope(WorkWindow& window) : m_window(window), m_owner(!window.busy()) {
+        if (!m_owner) return;
+        m_focus = QApplication::focusWidget();
+        window.setBusy(true);
+        // Whole regions are switched off, so a control the exchange enables (Read after a
+        // connect) only comes alive when the exchange is over.
+        for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->isWindow() || child == window.statusBar() || child == window.progressBar() ||
+                !child->isEnabled())
+                continue;
+            child->setEnabled(false);
+            m_disabled << child;
+        }
+    }
+    ~ExchangeScope() {
+        if (!m_owner) return;
+        for (const QPointer<QWidget>& child : m_disabled)
+            if (child) child->setEnabled(true);
+        m_window.setBusy(false);
+        if (m_focus && m_focus->isEnabled() && m_focus->isVisible()) m_focus->setFocus(Qt::OtherFocusReason);
+    }
+    ExchangeScope(const ExchangeScope&) = delete;
+    ExchangeScope& operator=(const ExchangeScope&) = delete;
+
+private:
+    WorkWindow& m_window;
+    bool m_owner;
+    QList<QPointer<QWidget>> m_disabled;
+    QPointer<QWidget> m_focus;
+};
+
+/// The copy as 1024 values 0..255, or nothing with the reason in problem.
+std::optional<std::vector<std::int32_t>> wholeRegistrationCopy(const QStringList& lines, QString& problem) {
+    if (static_cast<std::size_t>(lines.size()) != kRegistrationCopySize) {
+        problem = QStringLiteral("в ней %1 строк вместо %2").arg(lines.size()).arg(kRegistrationCopySize);
+        return std::nullopt;
+    }
+    std::vector<std::int32_t> values;
+    values.reserve(kRegistrationCopySize);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        bool ok = false;
+        const int value = lines[i].trimmed().toInt(&ok);
+        if (!ok || value < 0 || value > 255) {
+            problem = QStringLiteral("строка %1 «%2» не число от 0 до 255").arg(i + 1).arg(lines[i]);
+            return std::nullopt;
+        }
+        values.push_back(value);
+    }
+    return values;
+}
+
+}  // namespace
+
+// ---- work mode, connect, disconnect ------------------------------------------------------------
+
+void TL640MSettingsForm::connectExchangeControls() {
+    connect(m_operatingMode, &QComboBox::activated, this, [this](int index) { OperatingModeCmBSelect(index); });
+    connect(m_connectButton, &QPushButton::clicked, this, [this] { ConnectButtonClick(); });
+    connect(m_disconnectButton, &QPushButton::clicked, this, [this] { DisconnectButtonClick(); });
+    connect(m_readButton, &QPushButton::clicked, this, [this] { ReadButtonClick(); });
+    connect(m_writeButton, &QPushButton::clicked, this, [this] { WriteButtonClick(); });
+    connect(this, &QDialog::finished, this, [this] { windowClosed(); });
+}
+
+void TL640MSettingsForm::OperatingModeCmBSelect(int index) {
+    // Only these two buttons follow the mode; the link is left as it is.
+    const bool online = index == 1;
+    m_connectButton->setEnabled(online);
+    m_loadButton->setEnabled(!online);
+}
+
+void TL640MSettingsForm::setConnectedButtons(bool connected) {
+    m_connectButton->setEnabled(!connected);
+    for (QPushButton* b : {m_disconnectButton, m_readButton, m_writeButton, m_loadButton, m_saveButton})
+        b->setEnabled(connected);
+}
+
+void TL640MSettingsForm::ConnectButtonClick() {
+    // The hand-off closes the window, which a busy window would refuse.
+    if (handOffIfLegacyPort()) return;
+    UsbPipes* usb = context().usb;
+    if (usb == nullptr) {
+        setStatus(QString::fromUtf8(kTextNoPanel));
+        context().dialogs.inform(kCaptionDeviceMessage, kTextNoPanel, MsgIcon::Error);
+        return;
+    }
+    ExchangeScope scope(*this);
+    UsbConnect(*usb, *this, context().dialogs);
+}
+
+void TL640MSettingsForm::setStatusText(const std::string& text) {
+    setStatus(QString::fromStdString(text));
+    keepPainting();  // shown before the pause that follows it
+}
+
+void TL640MSettingsForm::performHandOff() { handOffIfLegacyPort(); }
+
+std::uint8_t TL640MSettingsForm::identifyCommand() const { return kCmdIdentify; }
+
+bool TL640MSettingsForm::accepts(const DeviceInfo& info) const {
+    // The type code is not examined: the firmware family alone tells a Ливна-КВ-М panel.
+    return editorVersionParts(static_cast<int>(info.versionCode)).major == kKvmFirmwareMajor;
+}
+
+std::string TL640MSettingsForm::refusalMessage() const { return kTextWrongSystem; }
+
+void TL640MSettingsForm::disconnectAction() { DisconnectButtonClick(); }
+
+void TL640MSettingsForm::acceptanceAction(const DeviceInfo& info) {
+    m_versionCode = static_cast<int>(info.versionCode);
+    m_typeLabel->setText(QString::fromUtf8(kBoardDName));
+    m_versionLabel->setText(QString::fromStdString(versionText(editorVersionParts(m_versionCode))));
+    setConnectedButtons(true);
+    readFromPanel();
+}
+
+void TL640MSettingsForm::DisconnectButtonClick() {
+    // The panel is sent nothing: the link stays open and the version code is kept.
+    setConnectedButtons(false);
+    m_versionLabel->clear();
+    m_typeLabel->clear();
+    m_copyNameLabel->clear();
+    setStatus(QString::fromUtf8(kTextDisconnected));
+}
+
+void TL640MSettingsForm::windowClosed() {
+    if (context().usb != nullptr) context().usb->release();
+    // The link is gone, so the next opening must not offer Read or Write on it.
+    m_disconnectButton->setEnabled(false);
+    m_readButton->setEnabled(false);
+    m_writeButton->setEnabled(false);
+    m_typeLabel->clear();
+    m_versionLabel->clear();
+}
+
+// ---- read -------------------------------------------------------------------------------------
+
+void TL640MSettingsForm::ReadButtonClick() {
+    ExchangeScope scope(*this);
+    readFromPanel();
+}
+
+void TL640MSettingsForm::readFromPanel() {
+    UsbPipes* usb = context().usb;
+    if (usb == nullptr) return;  // Read is enabled only by a connect, which needs the link
+
+    setStatus(QString::fromUtf8(kTextReading));
+    setProgress(0);
+    keepPainting();
+    SettingsImage image(kKvmImageSize);
+    std::vector<int> failed;
+    for (std::size_t b = 0; b < kSettingsBlocks; ++b) {
+        if (usb->UsbReadBlock(static_cast<std::uint8_t>(b), image.block(b)) == UsbResult::Ok)
+            setProgress(blockProgress(static_cast<int>(b)));
+        else
+            failed.push_back(static_cast<int>(b));  // the next blocks are still read
+        keepPainting();
+    }
+    if (failed.empty()) {
+        setProgress(100);
+        setStatus(QString::fromUtf8(kTextRead));
+        m_tmpLines.clear();
+        for (std::int32_t value : image.values()) m_tmpLines << QString::number(value);
+        ApplyImage(image);
+        m_tabs->setCurrentIndex(0);
+        setProgress(0);
+    }
+    // Otherwise nothing is applied and the editor keeps what it showed.
+
+    std::vector<int> failedRegistration;
+    if (m_registrationOption->isChecked()) failedRegistration = readRegistrationBlocks();
+
+    if (failed.empty() && failedRegistration.empty()) {
+        setStatus(QString::fromUtf8(kTextRead));
+        return;
+    }
+    QStringList told;
+    if (!failed.empty()) {
+        setStatus(QStringLiteral("Настройки не считаны из прибора: не прочитан %1.").arg(blocksPhrase(failed)));
+        told << QStringLiteral("Не удалось считать из прибора %1 настроек.\n"
+                               "Настройки в окне не изменены. Проверьте связь с прибором и повторите чтение.")
+                    .arg(blocksPhrase(failed));
+    } else {
+        setStatus(QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: не прочитан %1.")
+                      .arg(blocksPhrase(failedRegistration)));
+    }
+    if (!failedRegistration.empty())
+        told << QStringLiteral("Не удалось считать из прибора сведения о регистрации (%1).\n"
+                               "Неполная копия сведений о регистрации не сохранена. Повторите чтение.")
+                    .arg(blocksPhrase(failedRegistration));
+    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(), MsgIcon::Error);
+}
+
+std::vector<int> TL640MSettingsForm::readRegistrationBlocks() {
+    setStatus(QString::fromUtf8(kTextReadingRegistration));
+    keepPainting();
+    QStringList lines;
+    std::vector<int> failed;
+    std::array<std::int32_t, kBlockSize> values{};
+    for (std::uint8_t b : kRegistrationBlocks) {
+        if (context().usb->UsbReadBlock(b, values) == UsbResult::Ok)
+            for (std::int32_t value : values) lines << QString::number(value);
+        else
+            failed.push_back(b);
+        keepPainting();
+    }
+    // Only a whole copy is kept: a partial one must never reach the panel's registration blocks.
+    // The copy no longer comes from the file named so far, so no name is shown.
+    setRegistrationCopy(failed.empty() ? lines : QStringList(), QString());
+    return failed;
+}
+
+// ---- write ------------------------------------------------------------------------------------
+
+void TL640MSettingsForm::WriteButtonClick() {
+    UsbPipes* usb = context().usb;
+    if (usb == nullptr) return;  // Write is enabled only by a connect, which needs the link
+
+    setStatus(QString::fromUtf8(kTextWriting));
+    // Built before the window goes busy: a refused field takes the focus to be corrected.
+    const std::optional<SettingsImage> image = GatherImage();
+    if (!image) {
+        setStatus(QStringLiteral("Запись в прибор не выполнена: исправьте указанное поле."));
+        return;
+    }
+
+    ExchangeScope scope(*this);
+    keepPainting();
+    std::vector<int> failed;
+    for (std::uint8_t b : kWrittenBlocks) {
+        if (usb->UsbWriteBlock(b, image->block(b)) == UsbResult::Ok)
+            setProgress(blockProgress(b));
+        else
+            failed.push_back(b);  // the next blocks are still written
+        keepPainting();
+    }
+    if (failed.empty()) {
+        setProgress(100);
+        setStatus(QString::fromUtf8(kTextWritten));
+        setProgress(0);
+    }
+
+    QStringList told;
+    QString registrationStatus;
+    if (m_registrationOption->isChecked()) {
+        if (static_cast<std::size_t>(m_registrationLines.size()) < kRegistrationCopySize) {
+            context().dialogs.inform(kCaptionSystemMessage, kTextForgottenCopy, MsgIcon::Warning);
+            loadRegistrationCopy();  // a refused file is told there
+        }
+        // Still short: the installer cancelled (or the file was refused), nothing more to say.
+        if (static_cast<std::size_t>(m_registrationLines.size()) >= kRegistrationCopySize) {
+            QString problem;
+            if (const auto copy = wholeRegistrationCopy(m_registrationLines, problem)) {
+                std::vector<int> failedRegistration;
+                for (std::size_t i = 0; i < kRegistrationBlocks.size(); ++i) {
+                    const std::span<const std::int32_t, kBlockSize> block(copy->data() + i * kBlockSize, kBlockSize);
+                    if (usb->UsbWriteBlock(kRegistrationBlocks[i], block) != UsbResult::Ok)
+                        failedRegistration.push_back(kRegistrationBlocks[i]);
+                    keepPainting();
+                }
+                if (!failedRegistration.empty()) {
+                    registrationStatus = QStringLiteral("сведения о регистрации записаны не полностью: не записан %1")
+                                             .arg(blocksPhrase(failedRegistration));
+                    told << QStringLiteral("Не удалось записать в прибор сведения о регистрации (%1).\n"
+                                           "Сведения о регистрации в приборе могут быть неполными. Повторите запись.")
+                                .arg(blocksPhrase(failedRegistration));
+                }
+            } else {
+                // Checked whole before its first block is sent, so a bad line never leaves the
+                // panel with part of a copy.
+                registrationStatus = QStringLiteral("копия сведений о регистрации не записана");
+                told << QStringLiteral("Копия сведений о регистрации неполна или повреждена (%1), поэтому она не "
+                                       "записана в прибор.\nОткройте файл копии заново или считайте копию из прибора.")
+                            .arg(problem);
+            }
+        }
+    }
+
+    if (failed.empty() && told.isEmpty()) {
+        setStatus(QString::fromUtf8(kTextWritten));
+        return;
+    }
+    if (!failed.empty()) {
+        setStatus(QStringLiteral("Настройки записаны в прибор не полностью: не записан %1. Повторите запись.")
+                      .arg(blocksPhrase(failed)));
+        told.prepend(QStringLiteral("Не удалось записать в прибор %1 настроек.\n"
+                                    "Прибор может теперь хранить часть новых настроек вместе со старыми. "
+                                    "Повторите запись.")
+                         .arg(blocksPhrase(failed)));
+    } else {
+        setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));
+    }
+    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(), MsgIcon::Error);
+}
+
+}  // namespace livna
