@@ -1,0 +1,772 @@
+// The Ливна-КВ-М editor's work with the panel, reached through the wizard as the installer does
+// ("Ливна-КВ-М", "Настройка прибора", "Продолжить >>") and run against the simulated panel: the
+// work mode, connect, read, write, the registration blocks, disconnect, failures, the busy
+// window, and the release of the link.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <algorithm>
+#include <thread>
+
+#include "kvm_editor_fixture.h"
+#include "panelsim/fifo_publisher.h"
+#include "panelsim/in_process_panel.h"
+#include "usblink/fifo_platform.h"
+#include "wizard/bootunit.h"
+#include "wizard/wizardwindows.h"
+
+using namespace livna;
+using namespace livna::test;
+using livna::panelsim::PanelBoard;
+using livna::panelsim::PanelConfig;
+using livna::panelsim::PanelFault;
+using livna::panelsim::PanelSystem;
+
+namespace {
+
+const QString kWrongSystem = QStringLiteral("Подключенный прибор не соответствует выбранному типу системы!");
+const QString kRead = QStringLiteral("Настройки успешно считаны из прибора.");
+const QString kWritten = QStringLiteral("Настройки успешно записаны в прибор.");
+const QString kDisconnected = QStringLiteral("Связь с прибором разорвана.");
+const QString kForgotten = QStringLiteral("Вы забыли открыть файл с копией!");
+
+constexpr int kRegistrationBlocks[] = {2, 14, 15, 16};
+
+PanelConfig kvmPanel(unsigned version = 32, unsigned type = 31) {
+    PanelConfig c = PanelConfig::forSystem(PanelSystem::Kvm);
+    c.versionCode = version;
+    c.typeCode = type;
+    return c;
+}
+
+/// What the panel holds in the tests: every area the editor shows in use, value 1 not the
+/// firmware version (so a built image shows where its value 1 came from), and registration
+/// blocks with their own patterns.
+void loadPanel(PanelBoard& board) {
+    board.loadImage(denseImage());
+    for (int b : kRegistrationBlocks)
+        for (std::size_t i = 0; i < kBlockSize; ++i)
+            board.block(static_cast<std::size_t>(b))[i] = static_cast<std::uint8_t>((i * 3 + static_cast<std::size_t>(b)) % 256);
+}
+
+/// The registration copy the panel of loadPanel holds, as the lines of a copy.
+QStringList panelRegistrationLines(const PanelBoard& board) {
+    QStringList out;
+    for (int b : kRegistrationBlocks)
+        for (std::uint8_t v : board.block(static_cast<std::size_t>(b))) out << QString::number(v);
+    return out;
+}
+
+/// The image the editor should show after reading a panel of loadPanel at version v.
+SettingsImage readBackImage(int version) {
+    SettingsImage want = denseImage();
+    want[1] = version;
+    return want;
+}
+
+/// The block requests the panel received ("identify AA", "read 3", "write 3"), in order.
+QStringList requests(const PanelBoard& board) {
+    static const QRegularExpression request(QStringLiteral("^(identify [0-9A-F]+|read \\d+|write \\d+|end)$"));
+    QStringList out;
+    for (const auto& e : board.events())
+        if (request.match(QString::fromStdString(e.text)).hasMatch()) out << QString::fromStdString(e.text);
+    return out;
+}
+
+QStringList numbered(const char* verb, std::initializer_list<int> blocks) {
+    QStringList out;
+    for (int b : blocks) out << QStringLiteral("%1 %2").arg(verb).arg(b);
+    return out;
+}
+
+const QStringList kSettingsReads = numbered("read", {0, 1, 2, 3, 4, 5, 6, 7});
+const QStringList kSettingsWrites = numbered("write", {0, 1, 3, 4, 5, 6, 7});
+const QStringList kRegistrationReads = numbered("read", {2, 14, 15, 16});
+const QStringList kRegistrationWrites = numbered("write", {2, 14, 15, 16});
+
+/// The controls of the exchange row that are enabled, in a fixed order.
+QStringList enabledButtons(QWidget* editor) {
+    QStringList out;
+    for (const char* name : {"ConnectButton", "DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn",
+                             "SaveBitBtn", "DefaultButton"})
+        if (control<QPushButton>(editor, name)->isEnabled()) out << name;
+    return out;
+}
+
+/// Every control through which the installer could start something, enabled ones only.
+QStringList enabledStarters(QWidget* editor) {
+    QStringList out = enabledButtons(editor);
+    for (const char* name : {"HelpBitBtn", "OperatingModeCmB", "CommPortRdG", "L640bakChB", "PageControl1", "kod1"})
+        if (find(editor, name)->isEnabled()) out << name;
+    return out;
+}
+
+const QStringList kConnected{"DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn", "SaveBitBtn",
+                             "DefaultButton"};
+const QStringList kDisconnectedRow{"ConnectButton", "DefaultButton"};
+
+QString status(TL640MSettingsForm* e) { return e->statusBar()->currentMessage(); }
+QString text(QWidget* e, const char* label) { return control<QLabel>(e, label)->text(); }
+
+void goOnline(QWidget* e) { chooseCombo(e, "OperatingModeCmB", QStringLiteral("on-line")); }
+void connectPanel(QWidget* e) {
+    goOnline(e);
+    click(e, "ConnectButton");
+}
+
+/// Brings the editor's tab with this caption to the front, as a click on it does.
+void showTab(TL640MSettingsForm* e, const QString& caption) {
+    for (int i = 0; i < e->tabs()->count(); ++i)
+        if (e->tabs()->tabText(i) == caption) {
+            e->tabs()->setCurrentIndex(i);
+            return;
+        }
+    fail("no tab " + caption);
+}
+
+void waitForNext(QWidget* info) {
+    if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000))
+        fail("NextButton of the info window stayed off");
+}
+
+void writeLines(const QString& path, const QStringList& lines) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
+    f.write((lines.join("\r\n") + "\r\n").toUtf8());
+}
+
+/// A panel published on FIFOs in a private root and served on a thread of its own: the
+/// program's own backend, end to end.
+struct FifoLink {
+    QTemporaryDir dir;
+    PanelBoard board;
+    FifoUsbPlatform platform;
+    SystemSleeper sleeper;
+    UsbPipes pipes;
+    std::unique_ptr<panelsim::FifoPanelPublisher> publisher;
+    std::thread server;
+
+    FifoLink(PanelConfig config, DialogService* errors)
+        : board(std::move(config)), platform(dir.filePath("root").toStdString()), pipes(platform, sleeper, errors) {}
+    /// Publishes the panel; call after the board holds its settings.
+    void start() {
+        std::string error;
+        publisher = panelsim::FifoPanelPublisher::publish(platform.root(), board, error);
+        if (!publisher) fail("cannot publish the panel: " + QString::fromStdString(error));
+        server = std::thread([this] { publisher->serve(); });
+    }
+    ~FifoLink() {
+        pipes.release();
+        if (publisher) publisher->requestStop();
+        if (server.joinable()) server.join();
+    }
+};
+
+/// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel.
+struct Rig {
+    FakeServices fake;
+    std::unique_ptr<panelsim::SimulatedUsbLink> memory;
+    std::unique_ptr<FifoLink> fifo;
+    WizardWindows windows{fake.ctx};
+
+    explicit Rig(PanelConfig config = kvmPanel(), bool overFifos = false) {
+        if (overFifos) {
+            fifo = std::make_unique<FifoLink>(std::move(config), &fake.dialogs);
+            fake.ctx.usb = &fifo->pipes;
+        } else {
+            memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config), &fake.dialogs);
+            fake.ctx.usb = &memory->pipes;
+        }
+        loadPanel(board());
+        if (fifo) fifo->start();
+    }
+    PanelBoard& board() { return memory ? memory->board() : fifo->board; }
+    UsbPipes& pipes() { return *fake.ctx.usb; }
+    TL640MSettingsForm* editor() const { return windows.kvmEditor(); }
+
+    /// Walks the wizard to the editor, runs body while it is up, closes it with Esc (when body
+    /// left it open) and walks back.
+    void inEditor(const std::function<void(TL640MSettingsForm*)>& body, int timeoutMs = kModalTimeoutMs) {
+        showWindow(windows.boot());
+        chooseRadio(windows.boot(), "SysTypeRdG", 1);  // "Ливна-КВ-М"
+        clickAndDrive(windows.boot(), "BootButton", [&](QWidget* mode) {
+            chooseRadio(mode, "SysModeRdG", 1);  // "Настройка прибора"
+            clickAndDrive(mode, "NextButton", [&](QWidget* info) {
+                waitForNext(info);
+                clickAndDrive(
+                    info, "NextButton",
+                    [&](QWidget* work) {
+                        if (work != editor()) fail("the wizard opened " + work->objectName());
+                        body(editor());
+                        if (editor()->isVisible()) pressKey(work, Qt::Key_Escape);
+                    },
+                    timeoutMs);
+                click(info, "BackButton");
+            }, timeoutMs);
+            click(mode, "BackButton");
+        }, timeoutMs);
+        windows.boot()->hide();
+    }
+
+    QStringList messageTexts() const {
+        QStringList out;
+        for (const auto& m : fake.dialogs.messages()) out << QString::fromStdString(m.text);
+        return out;
+    }
+    /// The one box shown since the last clear; fails when there was none or more.
+    MessageRequest onlyMessage() const {
+        const auto shown = fake.dialogs.messages();
+        if (shown.size() != 1)
+            fail(QStringLiteral("%1 boxes instead of one: %2").arg(shown.size()).arg(messageTexts().join(" | ")));
+        return shown.front();
+    }
+};
+
+SettingsImage gather(TL640MSettingsForm* e) {
+    auto image = e->GatherImage();
+    if (!image) fail("GatherImage refused");
+    return *image;
+}
+
+}  // namespace
+
+class KvmExchangeTest : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { LIVNA_VERIFY_NO_WINDOW_LEFT(); }
+
+    // ---- work mode ------------------------------------------------------------------------------
+
+    void workMode_changesOnlyConnectAndLoad() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            QCOMPARE(control<QComboBox>(e, "OperatingModeCmB")->currentText(), QString("демо"));
+            QCOMPARE(enabledButtons(e), QStringList({"LoadBitBtn", "SaveBitBtn", "DefaultButton"}));
+            goOnline(e);
+            QCOMPARE(enabledButtons(e), QStringList({"ConnectButton", "SaveBitBtn", "DefaultButton"}));
+            chooseCombo(e, "OperatingModeCmB", QStringLiteral("демо"));
+            QCOMPARE(enabledButtons(e), QStringList({"LoadBitBtn", "SaveBitBtn", "DefaultButton"}));
+        });
+        QVERIFY(requests(rig.board()).isEmpty());
+        QVERIFY(rig.fake.dialogs.calls().empty());
+    }
+
+    // ---- connect --------------------------------------------------------------------------------
+
+    void connect_acceptedPanel_showsLabelsAndReadsAtOnce_data() {
+        QTest::addColumn<unsigned>("version");
+        QTest::addColumn<unsigned>("type");
+        QTest::addColumn<QString>("versionText");
+        QTest::newRow("3.2, board d") << 32u << 31u << "3.2";
+        QTest::newRow("3.0") << 30u << 31u << "3.0";
+        QTest::newRow("3.9") << 39u << 31u << "3.9";
+        QTest::newRow("3.2 on the M board: the type is not examined") << 32u << 27u << "3.2";
+    }
+    void connect_acceptedPanel_showsLabelsAndReadsAtOnce() {
+        QFETCH(unsigned, version);
+        QFETCH(unsigned, type);
+        QFETCH(QString, versionText);
+        Rig rig(kvmPanel(version, type));
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            QSignalSpy progress(e->progressBar(), &QProgressBar::valueChanged);
+            connectPanel(e);
+            QCOMPARE(text(e, "TypeLabel2"), QString("Ливна-640, плата d"));
+            QCOMPARE(text(e, "VersionLabel2"), versionText);
+            QCOMPARE(enabledButtons(e), kConnected);
+            QCOMPARE(status(e), kRead);
+            QCOMPARE(e->progressBar()->value(), 0);
+            QList<int> values;
+            for (const auto& args : progress) values << args.at(0).toInt();
+            QCOMPARE(values, QList<int>({12, 25, 37, 50, 62, 75, 87, 100, 0}));
+            QCOMPARE(e->tabs()->currentIndex(), 0);
+            // The panel's settings are shown, and every image built now carries the version.
+            LIVNA_COMPARE_IMAGES(gather(e), readBackImage(static_cast<int>(version)));
+            QCOMPARE(e->tmpListB().size(), 2048);
+            QCOMPARE(e->tmpListB()[2], QString::number(denseImage()[2]));
+        });
+        QCOMPARE(requests(rig.board()), QStringList({"identify AA"}) + kSettingsReads);
+        QCOMPARE(rig.memory->sleeper.pauses().front(), 150);  // between finding and identifying
+        QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+    }
+
+    void connect_otherFirmwareFamily_refusedAndDisconnected_data() {
+        QTest::addColumn<unsigned>("version");
+        QTest::newRow("Ливна-КВ 5.2") << 52u;
+        QTest::newRow("2.9") << 29u;
+        QTest::newRow("4.0") << 40u;
+        QTest::newRow("0.0") << 0u;
+    }
+    void connect_otherFirmwareFamily_refusedAndDisconnected() {
+        QFETCH(unsigned, version);
+        Rig rig(kvmPanel(version));
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            const SettingsImage before = gather(e);
+            connectPanel(e);
+            const MessageRequest box = rig.onlyMessage();
+            QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
+            QCOMPARE(QString::fromStdString(box.text), kWrongSystem);
+            QCOMPARE(box.icon, MsgIcon::Error);
+            QCOMPARE(box.buttons, MsgButtons::Ok);
+            QCOMPARE(enabledButtons(e), kDisconnectedRow);
+            QCOMPARE(text(e, "TypeLabel2"), QString());
+            QCOMPARE(text(e, "VersionLabel2"), QString());
+            QCOMPARE(status(e), kDisconnected);
+            LIVNA_COMPARE_IMAGES(gather(e), before);  // nothing read, version not taken
+        });
+        QCOMPARE(requests(rig.board()), QStringList({"identify AA"}));
+    }
+
+    void connect_noAnswerOrNoPanel_leavesConnectOn_data() {
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("garbled identify reply") << "garbled" << "Нет ответа от прибора";
+        QTest::newRow("no panel on the bus") << "none" << "Приборы марки Ливна отключены от линии USB!";
+        QTest::newRow("program without a link") << "no link" << "Приборы марки Ливна отключены от линии USB!";
+    }
+    void connect_noAnswerOrNoPanel_leavesConnectOn() {
+        QFETCH(QString, panel);
+        QFETCH(QString, told);
+        Rig rig;
+        MemoryUsbPlatform empty;
+        RecordingSleeper sleeper;
+        UsbPipes noPanel(empty, sleeper, &rig.fake.dialogs);
+        if (panel == "garbled") rig.board().addFault({PanelFault::Kind::ReplyHeader, std::nullopt, 0});
+        if (panel == "none") rig.fake.ctx.usb = &noPanel;
+        if (panel == "no link") rig.fake.ctx.usb = nullptr;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            QCOMPARE(QString::fromStdString(rig.onlyMessage().text), told);
+            QCOMPARE(status(e), told);
+            QCOMPARE(enabledButtons(e), QStringList({"ConnectButton", "SaveBitBtn", "DefaultButton"}));
+            QCOMPARE(text(e, "TypeLabel2"), QString());
+        });
+        QVERIFY(!requests(rig.board()).contains("read 0"));
+    }
+
+    void connect_legacyPort_handsOffWithoutTouchingTheLink() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            goOnline(e);
+            chooseRadio(e, "CommPortRdG", 0);
+            click(e, "ConnectButton");
+            QVERIFY(!e->isVisible());
+        });
+        QCOMPARE(rig.fake.launcher.programs, std::vector<std::string>{"add1.exe"});
+        QVERIFY(requests(rig.board()).isEmpty());
+        QVERIFY(!rig.pipes().isOpen());
+    }
+
+    // ---- read -----------------------------------------------------------------------------------
+
+    void read_failedBlock_appliesNothingAndNamesIt_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<int>("progress");  // where the bar stays: the last block that was read
+        QTest::newRow("block 5 never answered") << int(PanelFault::Kind::ReadFails) << 5 << 100;
+        QTest::newRow("block 5 bad checksum") << int(PanelFault::Kind::ReplyCrc) << 5 << 100;
+        QTest::newRow("block 5 bad header") << int(PanelFault::Kind::ReplyHeader) << 5 << 100;
+        QTest::newRow("block 0 never answered") << int(PanelFault::Kind::ReadFails) << 0 << 100;
+        QTest::newRow("block 7 never answered") << int(PanelFault::Kind::ReadFails) << 7 << 87;
+    }
+    void read_failedBlock_appliesNothingAndNamesIt() {
+        QFETCH(int, kind);
+        QFETCH(int, block);
+        QFETCH(int, progress);
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            e->ApplyImage(factoryImage());
+            const SettingsImage shown = gather(e);
+            const QStringList lines = e->tmpListB();
+            rig.board().clearEvents();
+            rig.fake.dialogs.clear();
+            rig.board().addFault({static_cast<PanelFault::Kind>(kind), block, 0});
+            click(e, "ReadButton");
+            LIVNA_COMPARE_IMAGES(gather(e), shown);
+            QCOMPARE(e->tmpListB(), lines);
+            QCOMPARE(e->progressBar()->value(), progress);
+            QVERIFY2(status(e).contains(QStringLiteral("не считаны")) && status(e).contains(QString("блок %1").arg(block)),
+                     qPrintable(status(e)));
+            const MessageRequest box = rig.onlyMessage();
+            QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
+            QCOMPARE(box.icon, MsgIcon::Error);
+            QVERIFY2(QString::fromStdString(box.text).contains(QString("блок %1 ").arg(block)), box.text.c_str());
+            QCOMPARE(enabledButtons(e), kConnected);
+        });
+        QCOMPARE(requests(rig.board()), kSettingsReads);  // the blocks after it are still asked for
+    }
+
+    void read_withRegistrationOption_keepsTheWholeCopy() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            e->setRegistrationCopy(QStringList{"1", "2"}, "old.rrg");
+            connectPanel(e);
+            QCOMPARE(e->registrationCopyLines(), panelRegistrationLines(rig.board()));
+            QCOMPARE(text(e, "RCopyFNameLabel2"), QString());  // the copy is no longer that file's
+            QCOMPARE(status(e), kRead);
+        });
+        QCOMPARE(requests(rig.board()), QStringList({"identify AA"}) + kSettingsReads + kRegistrationReads);
+        QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+    }
+
+    void read_registrationBlockLost_keepsNoPartialCopy_data() {
+        QTest::addColumn<int>("block");
+        for (int b : kRegistrationBlocks) QTest::newRow(qPrintable(QString("block %1").arg(b))) << b;
+    }
+    void read_registrationBlockLost_keepsNoPartialCopy() {
+        QFETCH(int, block);
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            connectPanel(e);
+            rig.board().clearEvents();
+            rig.fake.dialogs.clear();
+            // Block 2 is also a settings block: its fault fails both reads.
+            rig.board().addFault({PanelFault::Kind::ReadFails, block, 0});
+            e->ApplyImage(factoryImage());
+            click(e, "ReadButton");
+            QVERIFY(e->registrationCopyLines().isEmpty());
+            const QString told = QString::fromStdString(rig.onlyMessage().text);
+            QVERIFY2(told.contains(QStringLiteral("сведения о регистрации")) && told.contains(QString("блок %1").arg(block)),
+                     qPrintable(told));
+            QVERIFY2(told.contains(QStringLiteral("не сохранена")), qPrintable(told));
+            if (block == 2) {
+                QVERIFY2(status(e).startsWith(QStringLiteral("Настройки не считаны")), qPrintable(status(e)));
+            } else {
+                QVERIFY2(status(e).contains(QStringLiteral("сведения о регистрации не считаны")), qPrintable(status(e)));
+                LIVNA_COMPARE_IMAGES(gather(e), readBackImage(32));  // the settings still came
+            }
+        });
+        QCOMPARE(requests(rig.board()), kSettingsReads + kRegistrationReads);
+    }
+
+    // ---- write ----------------------------------------------------------------------------------
+
+    void write_sendsEveryBlockButTwo_withProgress() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            e->ApplyImage(factoryImage());
+            const SettingsImage want = gather(e);
+            const std::vector<std::uint8_t> block2(rig.board().block(2).begin(), rig.board().block(2).end());
+            for (std::size_t b : {0, 1, 3, 4, 5, 6, 7}) std::ranges::fill(rig.board().block(b), std::uint8_t{0});
+            rig.board().clearEvents();
+            QSignalSpy progress(e->progressBar(), &QProgressBar::valueChanged);
+            click(e, "WriteButton");
+            QList<int> values;
+            for (const auto& args : progress) values << args.at(0).toInt();
+            // 25 after block 1, 50 after block 3: block 2 is never sent.
+            QCOMPARE(values, QList<int>({12, 25, 50, 62, 75, 87, 100, 0}));
+            QCOMPARE(status(e), kWritten);
+            for (std::size_t b : {0, 1, 3, 4, 5, 6, 7})
+                for (std::size_t i = 0; i < kBlockSize; ++i)
+                    QCOMPARE(int(rig.board().block(b)[i]), int(want[b * kBlockSize + i]) & 0xFF);
+            QVERIFY(std::ranges::equal(rig.board().block(2), block2));
+            QCOMPARE(rig.board().image()[1], 32);
+        });
+        QCOMPARE(requests(rig.board()), kSettingsWrites);
+        QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+    }
+
+    void write_refusedBlock_goesOnAndTellsToRepeat_data() {
+        QTest::addColumn<QList<int>>("refused");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("block 0") << QList<int>{0} << "блок 0";
+        QTest::newRow("block 3") << QList<int>{3} << "блок 3";
+        QTest::newRow("block 7") << QList<int>{7} << "блок 7";
+        QTest::newRow("blocks 1 and 5") << QList<int>{1, 5} << "блоки 1, 5";
+    }
+    void write_refusedBlock_goesOnAndTellsToRepeat() {
+        QFETCH(QList<int>, refused);
+        QFETCH(QString, named);
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            rig.board().clearEvents();
+            for (int b : refused) rig.board().addFault({PanelFault::Kind::WriteRefused, b, 0});
+            click(e, "WriteButton");
+            QVERIFY2(status(e).contains(named) && status(e).contains(QStringLiteral("Повторите запись")),
+                     qPrintable(status(e)));
+            const MessageRequest box = rig.onlyMessage();
+            QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
+            QCOMPARE(box.icon, MsgIcon::Error);
+            const QString told = QString::fromStdString(box.text);
+            QVERIFY2(told.contains(named + " ") && told.contains(QStringLiteral("часть новых настроек")),
+                     qPrintable(told));
+        });
+        QCOMPARE(requests(rig.board()), kSettingsWrites);
+    }
+
+    void write_registrationCopy_sentAfterTheSettings() {
+        Rig rig;
+        QTemporaryDir files;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            QStringList copy;
+            for (int i = 0; i < 1024; ++i) copy << QString::number((i * 11 + 5) % 256);
+            e->setRegistrationCopy(copy, "copy.rrg");
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            rig.board().clearEvents();
+            click(e, "WriteButton");
+            QCOMPARE(status(e), kWritten);
+            for (std::size_t k = 0; k < 4; ++k)
+                for (std::size_t i = 0; i < kBlockSize; ++i)
+                    QCOMPARE(QString::number(rig.board().block(static_cast<std::size_t>(kRegistrationBlocks[k]))[i]),
+                             copy[static_cast<qsizetype>(k * kBlockSize + i)]);
+        });
+        QCOMPARE(requests(rig.board()), kSettingsWrites + kRegistrationWrites);
+        QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+    }
+
+    void write_forgottenCopy_warnsAndOffersTheFile_data() {
+        QTest::addColumn<bool>("chooseFile");
+        QTest::newRow("dialog cancelled") << false;
+        QTest::newRow("copy chosen") << true;
+    }
+    void write_forgottenCopy_warnsAndOffersTheFile() {
+        QFETCH(bool, chooseFile);
+        Rig rig;
+        QTemporaryDir files;
+        const QString copyFile = files.filePath("L640D_object_1.rrg");
+        QStringList copy;
+        for (int i = 0; i < 1024; ++i) copy << QString::number((i * 5 + 1) % 256);
+        writeLines(copyFile, copy);
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            QVERIFY(e->registrationCopyLines().isEmpty());
+            rig.board().clearEvents();
+            rig.fake.dialogs.clear();
+            rig.fake.dialogs.chooseNext(chooseFile ? std::optional<std::string>(copyFile.toStdString()) : std::nullopt);
+            click(e, "WriteButton");
+            const auto& calls = rig.fake.dialogs.calls();
+            QCOMPARE(calls.size(), std::size_t{2});  // the warning and the dialog, nothing more
+            QCOMPARE(calls[0].kind, ScriptedDialogService::Kind::Message);
+            QCOMPARE(QString::fromStdString(calls[0].message.caption), QString("Системное сообщение"));
+            QCOMPARE(QString::fromStdString(calls[0].message.text), kForgotten);
+            QCOMPARE(calls[0].message.icon, MsgIcon::Warning);
+            QCOMPARE(calls[1].kind, ScriptedDialogService::Kind::Open);
+            QCOMPARE(calls[1].file.title, std::string("Чтение сведений о регситрации"));
+            QCOMPARE(calls[1].file.filter, std::string("Файлы регистрации (*.rrg)|*.rrg"));
+            QCOMPARE(calls[1].file.filterIndex, 1);
+            QCOMPARE(calls[1].file.defaultExt, std::string("rrg"));
+            QCOMPARE(calls[1].file.initialDir, std::string("Reg_RPU"));
+            QCOMPARE(calls[1].file.fileName, std::string());
+            QCOMPARE(status(e), kWritten);
+            QCOMPARE(text(e, "RCopyFNameLabel2"), chooseFile ? QString("L640D_object_1.rrg") : QString());
+            QCOMPARE(e->registrationCopyLines(), chooseFile ? copy : QStringList());
+        });
+        QCOMPARE(requests(rig.board()), chooseFile ? kSettingsWrites + kRegistrationWrites : kSettingsWrites);
+        if (chooseFile) QCOMPARE(QString::number(rig.board().block(16)[255]), copy[1023]);
+    }
+
+    void write_copyNotWhole_sendsNoRegistrationBlock_data() {
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("count");
+        QTest::newRow("not a number in block 14") << 300 << "12a" << 1024;
+        QTest::newRow("256 in the last line") << 1023 << "256" << 1024;
+        QTest::newRow("negative in the first line") << 0 << "-1" << 1024;
+        QTest::newRow("one line too many") << -1 << "" << 1025;
+    }
+    void write_copyNotWhole_sendsNoRegistrationBlock() {
+        QFETCH(int, line);
+        QFETCH(QString, value);
+        QFETCH(int, count);
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            QStringList copy;
+            for (int i = 0; i < count; ++i) copy << QString::number(i % 256);
+            if (line >= 0) copy[line] = value;
+            e->setRegistrationCopy(copy, "bad.rrg");
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            rig.board().clearEvents();
+            click(e, "WriteButton");
+            const MessageRequest box = rig.onlyMessage();
+            QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
+            QCOMPARE(box.icon, MsgIcon::Error);
+            const QString told = QString::fromStdString(box.text);
+            QVERIFY2(told.contains(QStringLiteral("не записана в прибор")), qPrintable(told));
+            if (line >= 0) QVERIFY2(told.contains(QString("строка %1 «%2»").arg(line + 1).arg(value)), qPrintable(told));
+            QVERIFY2(status(e).contains(QStringLiteral("копия сведений о регистрации не записана")), qPrintable(status(e)));
+        });
+        QCOMPARE(requests(rig.board()), kSettingsWrites);
+    }
+
+    void write_registrationBlockRefused_toldLikeASettingsBlock() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            connectPanel(e);  // reads the copy
+            rig.board().clearEvents();
+            rig.board().addFault({PanelFault::Kind::WriteRefused, 14, 0});
+            click(e, "WriteButton");
+            const QString told = QString::fromStdString(rig.onlyMessage().text);
+            QVERIFY2(told.contains(QStringLiteral("сведения о регистрации (блок 14)")), qPrintable(told));
+            QVERIFY2(status(e).contains(QStringLiteral("блок 14")), qPrintable(status(e)));
+        });
+        QCOMPARE(requests(rig.board()), kSettingsWrites + kRegistrationWrites);
+    }
+
+    void write_refusedField_sendsNothing() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            rig.board().clearEvents();
+            rig.fake.dialogs.clear();
+            e->secondsEdit(0).edit->setText("x");  // not a number: GatherImage refuses it
+            click(e, "WriteButton");
+            QCOMPARE(rig.fake.dialogs.messages().size(), std::size_t{1});
+            QVERIFY2(!status(e).startsWith(QStringLiteral("Запись настроек")), qPrintable(status(e)));
+        });
+        QVERIFY(requests(rig.board()).isEmpty());
+    }
+
+    // ---- disconnect, close ----------------------------------------------------------------------
+
+    void disconnect_resetsTheWindowOnly_andDemoThenEnablesLoadNotSave() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            e->setRegistrationCopy(QStringList{"1"}, "copy.rrg");
+            click(e, "DisconnectButton");
+            QCOMPARE(enabledButtons(e), kDisconnectedRow);
+            QCOMPARE(text(e, "TypeLabel2"), QString());
+            QCOMPARE(text(e, "VersionLabel2"), QString());
+            QCOMPARE(text(e, "RCopyFNameLabel2"), QString());
+            QCOMPARE(status(e), kDisconnected);
+            QCOMPARE(gather(e)[1], 32);  // the version code stays
+            QVERIFY(rig.pipes().isOpen());
+            chooseCombo(e, "OperatingModeCmB", QStringLiteral("демо"));
+            QCOMPARE(enabledButtons(e), QStringList({"LoadBitBtn", "DefaultButton"}));
+        });
+        QVERIFY(!requests(rig.board()).contains("end"));  // the editor never sends the end command
+    }
+
+    void close_releasesTheLink_andTheNextOpeningCannotRead() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            QVERIFY(rig.pipes().isOpen());
+        });
+        QVERIFY(!rig.pipes().isOpen());
+        QVERIFY(!rig.pipes().present());
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            QCOMPARE(enabledButtons(e), QStringList({"LoadBitBtn", "SaveBitBtn", "DefaultButton"}));
+            QCOMPARE(text(e, "TypeLabel2"), QString());
+            connectPanel(e);  // a fresh discovery
+            QCOMPARE(status(e), kRead);
+        });
+        QCOMPARE(requests(rig.board()).count("identify AA"), 2);
+        QVERIFY(!requests(rig.board()).contains("end"));
+    }
+
+    // While an exchange runs, nothing else can be started and the window cannot be closed.
+    void busyExchange_holdsOffEverything_data() {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("connect and read") << "ConnectButton";
+        QTest::newRow("read") << "ReadButton";
+        QTest::newRow("write") << "WriteButton";
+    }
+    void busyExchange_holdsOffEverything() {
+        QFETCH(QString, button);
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            goOnline(e);
+            if (button != "ConnectButton") click(e, "ConnectButton");
+            rig.board().clearEvents();
+            QStringList enabledDuring{"not run"};
+            bool busyDuring = false;
+            bool visibleAfterClosing = false;
+            bool barEnabled = false;
+            QTimer::singleShot(0, e, [&] {
+                busyDuring = e->busy();
+                enabledDuring = enabledStarters(e);
+                barEnabled = e->progressBar()->isEnabled();
+                // A real click on the disabled Write button, then Esc and the close box.
+                QTest::mouseClick(control<QPushButton>(e, "WriteButton"), Qt::LeftButton);
+                pressKey(e, Qt::Key_Escape);
+                e->close();
+                visibleAfterClosing = e->isVisible();
+            });
+            click(e, button);
+            QVERIFY(busyDuring);
+            QCOMPARE(enabledDuring, QStringList());
+            QVERIFY(barEnabled);
+            QVERIFY(visibleAfterClosing);
+            QVERIFY(e->isVisible());
+            QVERIFY(!e->busy());
+            QVERIFY(rig.pipes().isOpen());
+            QCOMPARE(status(e), button == "WriteButton" ? kWritten : kRead);
+            QCOMPARE(enabledButtons(e), kConnected);
+            QVERIFY(control<QTabWidget>(e, "PageControl1")->isEnabled());
+            pressKey(e, Qt::Key_Escape);  // and afterwards Esc closes it
+            QVERIFY(!e->isVisible());
+        });
+        const QStringList got = requests(rig.board());
+        const QStringList once = button == "WriteButton" ? kSettingsWrites : kSettingsReads;
+        QCOMPARE(got, button == "ConnectButton" ? QStringList({"identify AA"}) + once : once);
+    }
+
+    // ---- end to end -----------------------------------------------------------------------------
+
+    void edits_writtenAndReadBack_data() {
+        QTest::addColumn<bool>("overFifos");
+        QTest::newRow("simulator in the process") << false;
+        QTest::newRow("panelsim over the FIFO backend") << true;
+    }
+    void edits_writtenAndReadBack() {
+        QFETCH(bool, overFifos);
+        Rig rig(kvmPanel(), overFifos);
+        const QString code = QStringLiteral("9876");
+        const QString key = QStringLiteral("0A1B2C3D4E5F");
+        const int nameItem = 10;
+        rig.inEditor(
+            [&](TL640MSettingsForm* e) {
+                connectPanel(e);
+                QCOMPARE(status(e), kRead);
+                QVERIFY(e->partitionRow(3).name->currentIndex() != nameItem);
+                showTab(e, QStringLiteral("Параметры разделов"));
+                chooseCombo(e, "NameRzd3", nameItem);
+                showTab(e, QStringLiteral("Редактирование кодов"));
+                typeInto(e, "kod2", code);
+                showTab(e, QStringLiteral("Редактирование ключей ТМ"));
+                typeInto(e, "Key5", key);
+                click(e, "WriteButton");
+                QCOMPARE(status(e), kWritten);
+                click(e, "DefaultButton");  // the editor forgets them...
+                QVERIFY(e->partitionRow(3).name->currentIndex() != nameItem);
+                click(e, "ReadButton");     // ...and gets them back from the panel
+                QCOMPARE(status(e), kRead);
+                QCOMPARE(e->partitionRow(3).name->currentIndex(), nameItem);
+                QCOMPARE(e->codeRow(2).edit->text().trimmed(), code);
+                QCOMPARE(e->keyRow(5).edit->text(), key);
+            },
+            20000);
+        QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+        const SettingsImage stored = rig.board().image();
+        QCOMPARE(stored[255 + 3], partitionNameValue(nameItem));
+        for (std::size_t i = 0; i < 4; ++i)
+            QCOMPARE(stored[1024 + 8 + i], encodeDigit(code[static_cast<qsizetype>(i)].digitValue()));
+        QCOMPARE(stored[1024 + 8 + 4], kNone);
+        const KeyValues keyValues = encodeKey(key.toStdString());
+        for (std::size_t i = 0; i < kKeyByteCount; ++i) QCOMPARE(stored[1280 + 8 * 4 + i], keyValues[i]);
+        QCOMPARE(requests(rig.board()),
+                 QStringList({"identify AA"}) + kSettingsReads + kSettingsWrites + kSettingsReads);
+    }
+};
+
+QTEST_MAIN(KvmExchangeTest)
+#include "kvm_exchange_test.moc"
