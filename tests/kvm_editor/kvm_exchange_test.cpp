@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -15,10 +16,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <thread>
 
 #include "kvm_editor_fixture.h"
-#include "panelsim/fifo_publisher.h"
 #include "panelsim/in_process_panel.h"
 #include "usblink/fifo_platform.h"
 #include "wizard/bootunit.h"
@@ -73,13 +72,18 @@ SettingsImage readBackImage(int version) {
     return want;
 }
 
-/// The block requests the panel received ("identify AA", "read 3", "write 3"), in order.
-QStringList requests(const PanelBoard& board) {
+/// The requests among a panel's events ("identify AA", "read 3", "write 3", "end"), in order.
+QStringList requests(const QStringList& events) {
     static const QRegularExpression request(QStringLiteral("^(identify [0-9A-F]+|read \\d+|write \\d+|end)$"));
     QStringList out;
-    for (const auto& e : board.events())
-        if (request.match(QString::fromStdString(e.text)).hasMatch()) out << QString::fromStdString(e.text);
+    for (const QString& e : events)
+        if (request.match(e).hasMatch()) out << e;
     return out;
+}
+QStringList requests(const PanelBoard& board) {
+    QStringList events;
+    for (const auto& e : board.events()) events << QString::fromStdString(e.text);
+    return requests(events);
 }
 
 QStringList numbered(const char* verb, std::initializer_list<int> blocks) {
@@ -144,30 +148,45 @@ void writeLines(const QString& path, const QStringList& lines) {
     f.write((lines.join("\r\n") + "\r\n").toUtf8());
 }
 
-/// A panel published on FIFOs in a private root and served on a thread of its own: the
-/// program's own backend, end to end.
-struct FifoLink {
+/// The panelsim program beside the test, publishing a panel on FIFOs in a private root, and the
+/// link of the program's own backend to it: what the run command gives the installer.
+struct PanelProgram {
     QTemporaryDir dir;
-    PanelBoard board;
     FifoUsbPlatform platform;
     SystemSleeper sleeper;
     UsbPipes pipes;
-    std::unique_ptr<panelsim::FifoPanelPublisher> publisher;
-    std::thread server;
+    QProcess process;
 
-    FifoLink(PanelConfig config, DialogService* errors)
-        : board(std::move(config)), platform(dir.filePath("root").toStdString()), pipes(platform, sleeper, errors) {}
-    /// Publishes the panel; call after the board holds its settings.
-    void start() {
-        std::string error;
-        publisher = panelsim::FifoPanelPublisher::publish(platform.root(), board, error);
-        if (!publisher) fail("cannot publish the panel: " + QString::fromStdString(error));
-        server = std::thread([this] { publisher->serve(); });
+    PanelProgram(const PanelConfig& config, const SettingsImage& image, DialogService* errors)
+        : platform(dir.filePath("root").toStdString()), pipes(platform, sleeper, errors) {
+        if (writeSettingsFile(pathFromUtf8(dir.filePath("image.cfg").toStdString()), image)) fail("cannot write the image");
+        process.start(QCoreApplication::applicationDirPath() + "/panelsim",
+                      {"--version", QString::number(config.versionCode), "--root", dir.filePath("root"), "--image",
+                       dir.filePath("image.cfg"), "--save", dir.filePath("saved.cfg"), "--log", dir.filePath("log")});
+        // It names its panel folder once the FIFOs are up.
+        if (!QTest::qWaitFor([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; }, 5000) ||
+            !process.readLine().startsWith("panelsim: "))
+            fail("panelsim did not start: " + QString::fromUtf8(process.readAllStandardError()));
     }
-    ~FifoLink() {
+    ~PanelProgram() {
         pipes.release();
-        if (publisher) publisher->requestStop();
-        if (server.joinable()) server.join();
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+    /// What the program logged, one "<ms> <text>" per line: the texts.
+    QStringList events() const {
+        QFile f(dir.filePath("log"));
+        if (!f.open(QIODevice::ReadOnly)) fail("no panelsim log");
+        QStringList out;
+        for (const QByteArray& line : f.readAll().split('\n'))
+            if (const qsizetype blank = line.indexOf(' '); blank > 0) out << QString::fromUtf8(line.mid(blank + 1));
+        return out;
+    }
+    /// The panel's settings as saved after its last accepted write.
+    SettingsImage stored() const {
+        ImageResult r = readSettingsFile(pathFromUtf8(dir.filePath("saved.cfg").toStdString()), kKvmImageSize);
+        if (!r.ok()) fail("no settings saved by panelsim: " + QString::fromStdString(describe(*r.error)));
+        return r.image;
     }
 };
 
@@ -175,21 +194,27 @@ struct FifoLink {
 struct Rig {
     FakeServices fake;
     std::unique_ptr<panelsim::SimulatedUsbLink> memory;
-    std::unique_ptr<FifoLink> fifo;
+    std::unique_ptr<PanelProgram> program;
     WizardWindows windows{fake.ctx};
 
-    explicit Rig(PanelConfig config = kvmPanel(), bool overFifos = false) {
-        if (overFifos) {
-            fifo = std::make_unique<FifoLink>(std::move(config), &fake.dialogs);
-            fake.ctx.usb = &fifo->pipes;
+    /// The panel in the test process, or (panelProgram) the panelsim program over FIFOs, which
+    /// holds the settings of loadPanel but no registration blocks.
+    explicit Rig(PanelConfig config = kvmPanel(), bool panelProgram = false) {
+        if (panelProgram) {
+            program = std::make_unique<PanelProgram>(config, denseImage(), &fake.dialogs);
+            fake.ctx.usb = &program->pipes;
         } else {
             memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config), &fake.dialogs);
             fake.ctx.usb = &memory->pipes;
+            loadPanel(board());
         }
-        loadPanel(board());
-        if (fifo) fifo->start();
     }
-    PanelBoard& board() { return memory ? memory->board() : fifo->board; }
+    PanelBoard& board() {
+        if (!memory) fail("the panel runs in the panelsim program");
+        return memory->board();
+    }
+    QStringList panelRequests() { return program ? requests(program->events()) : requests(board()); }
+    SettingsImage panelImage() { return program ? program->stored() : board().image(); }
     UsbPipes& pipes() { return *fake.ctx.usb; }
     TL640MSettingsForm* editor() const { return windows.kvmEditor(); }
 
@@ -723,13 +748,13 @@ private slots:
     // ---- end to end -----------------------------------------------------------------------------
 
     void edits_writtenAndReadBack_data() {
-        QTest::addColumn<bool>("overFifos");
+        QTest::addColumn<bool>("panelProgram");
         QTest::newRow("simulator in the process") << false;
-        QTest::newRow("panelsim over the FIFO backend") << true;
+        QTest::newRow("panelsim program over the FIFO backend") << true;
     }
     void edits_writtenAndReadBack() {
-        QFETCH(bool, overFifos);
-        Rig rig(kvmPanel(), overFifos);
+        QFETCH(bool, panelProgram);
+        Rig rig(kvmPanel(), panelProgram);
         const QString code = QStringLiteral("9876");
         const QString key = QStringLiteral("0A1B2C3D4E5F");
         const int nameItem = 10;
@@ -756,14 +781,14 @@ private slots:
             },
             20000);
         QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
-        const SettingsImage stored = rig.board().image();
+        const SettingsImage stored = rig.panelImage();
         QCOMPARE(stored[255 + 3], partitionNameValue(nameItem));
         for (std::size_t i = 0; i < 4; ++i)
             QCOMPARE(stored[1024 + 8 + i], encodeDigit(code[static_cast<qsizetype>(i)].digitValue()));
         QCOMPARE(stored[1024 + 8 + 4], kNone);
         const KeyValues keyValues = encodeKey(key.toStdString());
         for (std::size_t i = 0; i < kKeyByteCount; ++i) QCOMPARE(stored[1280 + 8 * 4 + i], keyValues[i]);
-        QCOMPARE(requests(rig.board()),
+        QCOMPARE(rig.panelRequests(),
                  QStringList({"identify AA"}) + kSettingsReads + kSettingsWrites + kSettingsReads);
     }
 };
