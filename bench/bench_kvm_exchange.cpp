@@ -23,8 +23,8 @@ namespace {
 using namespace livna;
 
 constexpr double kConnectReadMandatedMs = kIdentifyPauseMs + 8 * kBlockRequestPauseMs;
-constexpr double kWriteMandatedMs =
-    7 * (kBlockRequestPauseMs + 4 * kPacketPauseMs + kPacketGroupPauseMs + kCrcBytePauseMs + kWriteReplyPauseMs);
+constexpr double kWriteMandatedMs = 7 * (kBlockRequestPauseMs + 4 * kPacketPauseMs + kPacketGroupPauseMs +
+                                         kCrcBytePauseMs + kWriteReplyPauseMs);
 
 SettingsImage shippedFactoryImage() {
     ImageResult r = readSettingsFile(pathFromUtf8(LIVNA_DATA_DIR "/Conf/640dkvmdef.cfg"), kKvmImageSize);

@@ -40,23 +40,28 @@ constexpr const char* kTextDisconnected = "Связь с прибором раз
 constexpr const char* kTextForgottenCopy = "Вы забыли открыть файл с копией!";
 
 /// Progress after settings block b: 12, 25, 37, 50, 62, 75, 87, 100.
-int blockProgress(int block) { return (block + 1) * 100 / static_cast<int>(kSettingsBlocks); }
+int blockProgress(int block) {
+    return (block + 1) * 100 / static_cast<int>(kSettingsBlocks);
+}
 
 /// "блок 5" or "блоки 3, 5".
 QString blocksPhrase(const std::vector<int>& blocks) {
     QStringList numbers;
     for (int b : blocks) numbers << QString::number(b);
-    return (blocks.size() == 1 ? QStringLiteral("блок ") : QStringLiteral("блоки ")) + numbers.join(QStringLiteral(", "));
+    return (blocks.size() == 1 ? QStringLiteral("блок ") : QStringLiteral("блоки ")) +
+           numbers.join(QStringLiteral(", "));
 }
 
 /// Lets the bars repaint between blocks. Input reaching the window meanwhile finds its controls
 /// off (and Esc or the close box held off), so it cannot start anything.
-void keepPainting() { QCoreApplication::processEvents(); }
+void keepPainting() {
+    QCoreApplication::processEvents();
+}
 
 /// Keeps a work window busy for one exchange. Nested scopes (the read that follows a connect)
 /// leave the outer one in charge.
 class ExchangeScope {
-public:
+  public:
     explicit ExchangeScope(WorkWindow& window) : m_window(window), m_owner(!window.busy()) {
         if (!m_owner) return;
         m_focus = QApplication::focusWidget();
@@ -81,7 +86,7 @@ public:
     ExchangeScope(const ExchangeScope&) = delete;
     ExchangeScope& operator=(const ExchangeScope&) = delete;
 
-private:
+  private:
     WorkWindow& m_window;
     bool m_owner;
     QList<QPointer<QWidget>> m_disabled;
@@ -113,7 +118,8 @@ std::optional<std::vector<std::int32_t>> wholeRegistrationCopy(const QStringList
 // ---- work mode, connect, disconnect ------------------------------------------------------------
 
 void TL640MSettingsForm::connectExchangeControls() {
-    connect(m_operatingMode, &QComboBox::activated, this, [this](int index) { OperatingModeCmBSelect(index); });
+    connect(m_operatingMode, &QComboBox::activated, this,
+            [this](int index) { OperatingModeCmBSelect(index); });
     connect(m_connectButton, &QPushButton::clicked, this, [this] { ConnectButtonClick(); });
     connect(m_disconnectButton, &QPushButton::clicked, this, [this] { DisconnectButtonClick(); });
     connect(m_readButton, &QPushButton::clicked, this, [this] { ReadButtonClick(); });
@@ -152,18 +158,26 @@ void TL640MSettingsForm::setStatusText(const std::string& text) {
     keepPainting();  // shown before the pause that follows it
 }
 
-void TL640MSettingsForm::performHandOff() { handOffIfLegacyPort(); }
+void TL640MSettingsForm::performHandOff() {
+    handOffIfLegacyPort();
+}
 
-std::uint8_t TL640MSettingsForm::identifyCommand() const { return kCmdIdentify; }
+std::uint8_t TL640MSettingsForm::identifyCommand() const {
+    return kCmdIdentify;
+}
 
 bool TL640MSettingsForm::accepts(const DeviceInfo& info) const {
     // The type code is not examined: the firmware family alone tells a Ливна-КВ-М panel.
     return editorVersionParts(static_cast<int>(info.versionCode)).major == kKvmFirmwareMajor;
 }
 
-std::string TL640MSettingsForm::refusalMessage() const { return kTextWrongSystem; }
+std::string TL640MSettingsForm::refusalMessage() const {
+    return kTextWrongSystem;
+}
 
-void TL640MSettingsForm::disconnectAction() { DisconnectButtonClick(); }
+void TL640MSettingsForm::disconnectAction() {
+    DisconnectButtonClick();
+}
 
 void TL640MSettingsForm::acceptanceAction(const DeviceInfo& info) {
     m_versionCode = static_cast<int>(info.versionCode);
@@ -235,19 +249,24 @@ void TL640MSettingsForm::readFromPanel() {
     }
     QStringList told;
     if (!failed.empty()) {
-        setStatus(QStringLiteral("Настройки не считаны из прибора: не прочитан %1.").arg(blocksPhrase(failed)));
-        told << QStringLiteral("Не удалось считать из прибора %1 настроек.\n"
-                               "Настройки в окне не изменены. Проверьте связь с прибором и повторите чтение.")
+        setStatus(
+            QStringLiteral("Настройки не считаны из прибора: не прочитан %1.").arg(blocksPhrase(failed)));
+        told << QStringLiteral(
+                    "Не удалось считать из прибора %1 настроек.\n"
+                    "Настройки в окне не изменены. Проверьте связь с прибором и повторите чтение.")
                     .arg(blocksPhrase(failed));
     } else {
-        setStatus(QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: не прочитан %1.")
-                      .arg(blocksPhrase(failedRegistration)));
+        setStatus(
+            QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: не прочитан %1.")
+                .arg(blocksPhrase(failedRegistration)));
     }
     if (!failedRegistration.empty())
-        told << QStringLiteral("Не удалось считать из прибора сведения о регистрации (%1).\n"
-                               "Неполная копия сведений о регистрации не сохранена. Повторите чтение.")
+        told << QStringLiteral(
+                    "Не удалось считать из прибора сведения о регистрации (%1).\n"
+                    "Неполная копия сведений о регистрации не сохранена. Повторите чтение.")
                     .arg(blocksPhrase(failedRegistration));
-    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(), MsgIcon::Error);
+    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(),
+                             MsgIcon::Error);
 }
 
 std::vector<int> TL640MSettingsForm::readRegistrationBlocks() {
@@ -312,24 +331,28 @@ void TL640MSettingsForm::WriteButtonClick() {
             if (const auto copy = wholeRegistrationCopy(m_registrationLines, problem)) {
                 std::vector<int> failedRegistration;
                 for (std::size_t i = 0; i < kRegistrationBlocks.size(); ++i) {
-                    const std::span<const std::int32_t, kBlockSize> block(copy->data() + i * kBlockSize, kBlockSize);
+                    const std::span<const std::int32_t, kBlockSize> block(copy->data() + i * kBlockSize,
+                                                                          kBlockSize);
                     if (usb->UsbWriteBlock(kRegistrationBlocks[i], block) != UsbResult::Ok)
                         failedRegistration.push_back(kRegistrationBlocks[i]);
                     keepPainting();
                 }
                 if (!failedRegistration.empty()) {
-                    registrationStatus = QStringLiteral("сведения о регистрации записаны не полностью: не записан %1")
-                                             .arg(blocksPhrase(failedRegistration));
-                    told << QStringLiteral("Не удалось записать в прибор сведения о регистрации (%1).\n"
-                                           "Сведения о регистрации в приборе могут быть неполными. Повторите запись.")
+                    registrationStatus =
+                        QStringLiteral("сведения о регистрации записаны не полностью: не записан %1")
+                            .arg(blocksPhrase(failedRegistration));
+                    told << QStringLiteral(
+                                "Не удалось записать в прибор сведения о регистрации (%1).\n"
+                                "Сведения о регистрации в приборе могут быть неполными. Повторите запись.")
                                 .arg(blocksPhrase(failedRegistration));
                 }
             } else {
                 // Checked whole before its first block is sent, so a bad line never leaves the
                 // panel with part of a copy.
                 registrationStatus = QStringLiteral("копия сведений о регистрации не записана");
-                told << QStringLiteral("Копия сведений о регистрации неполна или повреждена (%1), поэтому она не "
-                                       "записана в прибор.\nОткройте файл копии заново или считайте копию из прибора.")
+                told << QStringLiteral(
+                            "Копия сведений о регистрации неполна или повреждена (%1), поэтому она не "
+                            "записана в прибор.\nОткройте файл копии заново или считайте копию из прибора.")
                             .arg(problem);
             }
         }
@@ -349,7 +372,8 @@ void TL640MSettingsForm::WriteButtonClick() {
     } else {
         setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));
     }
-    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(), MsgIcon::Error);
+    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(),
+                             MsgIcon::Error);
 }
 
 }  // namespace livna

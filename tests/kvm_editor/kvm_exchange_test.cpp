@@ -54,7 +54,8 @@ void loadPanel(PanelBoard& board) {
     board.loadImage(denseImage());
     for (int b : kRegistrationBlocks)
         for (std::size_t i = 0; i < kBlockSize; ++i)
-            board.block(static_cast<std::size_t>(b))[i] = static_cast<std::uint8_t>((i * 3 + static_cast<std::size_t>(b)) % 256);
+            board.block(static_cast<std::size_t>(b))[i] =
+                static_cast<std::uint8_t>((i * 3 + static_cast<std::size_t>(b)) % 256);
 }
 
 /// The registration copy the panel of loadPanel holds, as the lines of a copy.
@@ -74,7 +75,8 @@ SettingsImage readBackImage(int version) {
 
 /// The requests among a panel's events ("identify AA", "read 3", "write 3", "end"), in order.
 QStringList requests(const QStringList& events) {
-    static const QRegularExpression request(QStringLiteral("^(identify [0-9A-F]+|read \\d+|write \\d+|end)$"));
+    static const QRegularExpression request(
+        QStringLiteral("^(identify [0-9A-F]+|read \\d+|write \\d+|end)$"));
     QStringList out;
     for (const QString& e : events)
         if (request.match(e).hasMatch()) out << e;
@@ -109,19 +111,26 @@ QStringList enabledButtons(QWidget* editor) {
 /// Every control through which the installer could start something, enabled ones only.
 QStringList enabledStarters(QWidget* editor) {
     QStringList out = enabledButtons(editor);
-    for (const char* name : {"HelpBitBtn", "OperatingModeCmB", "CommPortRdG", "L640bakChB", "PageControl1", "kod1"})
+    for (const char* name :
+         {"HelpBitBtn", "OperatingModeCmB", "CommPortRdG", "L640bakChB", "PageControl1", "kod1"})
         if (find(editor, name)->isEnabled()) out << name;
     return out;
 }
 
-const QStringList kConnected{"DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn", "SaveBitBtn",
-                             "DefaultButton"};
+const QStringList kConnected{"DisconnectButton", "ReadButton", "WriteButton",
+                             "LoadBitBtn",       "SaveBitBtn", "DefaultButton"};
 const QStringList kDisconnectedRow{"ConnectButton", "DefaultButton"};
 
-QString status(TL640MSettingsForm* e) { return e->statusBar()->currentMessage(); }
-QString text(QWidget* e, const char* label) { return control<QLabel>(e, label)->text(); }
+QString status(TL640MSettingsForm* e) {
+    return e->statusBar()->currentMessage();
+}
+QString text(QWidget* e, const char* label) {
+    return control<QLabel>(e, label)->text();
+}
 
-void goOnline(QWidget* e) { chooseCombo(e, "OperatingModeCmB", QStringLiteral("on-line")); }
+void goOnline(QWidget* e) {
+    chooseCombo(e, "OperatingModeCmB", QStringLiteral("on-line"));
+}
 void connectPanel(QWidget* e) {
     goOnline(e);
     click(e, "ConnectButton");
@@ -159,12 +168,15 @@ struct PanelProgram {
 
     PanelProgram(const PanelConfig& config, const SettingsImage& image, DialogService* errors)
         : platform(dir.filePath("root").toStdString()), pipes(platform, sleeper, errors) {
-        if (writeSettingsFile(pathFromUtf8(dir.filePath("image.cfg").toStdString()), image)) fail("cannot write the image");
-        process.start(QCoreApplication::applicationDirPath() + "/panelsim",
-                      {"--version", QString::number(config.versionCode), "--root", dir.filePath("root"), "--image",
-                       dir.filePath("image.cfg"), "--save", dir.filePath("saved.cfg"), "--log", dir.filePath("log")});
+        if (writeSettingsFile(pathFromUtf8(dir.filePath("image.cfg").toStdString()), image))
+            fail("cannot write the image");
+        process.start(
+            QCoreApplication::applicationDirPath() + "/panelsim",
+            {"--version", QString::number(config.versionCode), "--root", dir.filePath("root"), "--image",
+             dir.filePath("image.cfg"), "--save", dir.filePath("saved.cfg"), "--log", dir.filePath("log")});
         // It names its panel folder once the FIFOs are up.
-        if (!QTest::qWaitFor([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; }, 5000) ||
+        if (!QTest::qWaitFor([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; },
+                             5000) ||
             !process.readLine().startsWith("panelsim: "))
             fail("panelsim did not start: " + QString::fromUtf8(process.readAllStandardError()));
     }
@@ -179,12 +191,14 @@ struct PanelProgram {
         if (!f.open(QIODevice::ReadOnly)) fail("no panelsim log");
         QStringList out;
         for (const QByteArray& line : f.readAll().split('\n'))
-            if (const qsizetype blank = line.indexOf(' '); blank > 0) out << QString::fromUtf8(line.mid(blank + 1));
+            if (const qsizetype blank = line.indexOf(' '); blank > 0)
+                out << QString::fromUtf8(line.mid(blank + 1));
         return out;
     }
     /// The panel's settings as saved after its last accepted write.
     SettingsImage stored() const {
-        ImageResult r = readSettingsFile(pathFromUtf8(dir.filePath("saved.cfg").toStdString()), kKvmImageSize);
+        ImageResult r =
+            readSettingsFile(pathFromUtf8(dir.filePath("saved.cfg").toStdString()), kKvmImageSize);
         if (!r.ok()) fail("no settings saved by panelsim: " + QString::fromStdString(describe(*r.error)));
         return r.image;
     }
@@ -223,22 +237,28 @@ struct Rig {
     void inEditor(const std::function<void(TL640MSettingsForm*)>& body, int timeoutMs = kModalTimeoutMs) {
         showWindow(windows.boot());
         chooseRadio(windows.boot(), "SysTypeRdG", 1);  // "Ливна-КВ-М"
-        clickAndDrive(windows.boot(), "BootButton", [&](QWidget* mode) {
-            chooseRadio(mode, "SysModeRdG", 1);  // "Настройка прибора"
-            clickAndDrive(mode, "NextButton", [&](QWidget* info) {
-                waitForNext(info);
+        clickAndDrive(
+            windows.boot(), "BootButton",
+            [&](QWidget* mode) {
+                chooseRadio(mode, "SysModeRdG", 1);  // "Настройка прибора"
                 clickAndDrive(
-                    info, "NextButton",
-                    [&](QWidget* work) {
-                        if (work != editor()) fail("the wizard opened " + work->objectName());
-                        body(editor());
-                        if (editor()->isVisible()) pressKey(work, Qt::Key_Escape);
+                    mode, "NextButton",
+                    [&](QWidget* info) {
+                        waitForNext(info);
+                        clickAndDrive(
+                            info, "NextButton",
+                            [&](QWidget* work) {
+                                if (work != editor()) fail("the wizard opened " + work->objectName());
+                                body(editor());
+                                if (editor()->isVisible()) pressKey(work, Qt::Key_Escape);
+                            },
+                            timeoutMs);
+                        click(info, "BackButton");
                     },
                     timeoutMs);
-                click(info, "BackButton");
-            }, timeoutMs);
-            click(mode, "BackButton");
-        }, timeoutMs);
+                click(mode, "BackButton");
+            },
+            timeoutMs);
         windows.boot()->hide();
     }
 
@@ -251,7 +271,9 @@ struct Rig {
     MessageRequest onlyMessage() const {
         const auto shown = fake.dialogs.messages();
         if (shown.size() != 1)
-            fail(QStringLiteral("%1 boxes instead of one: %2").arg(shown.size()).arg(messageTexts().join(" | ")));
+            fail(QStringLiteral("%1 boxes instead of one: %2")
+                     .arg(shown.size())
+                     .arg(messageTexts().join(" | ")));
         return shown.front();
     }
 };
@@ -266,7 +288,7 @@ SettingsImage gather(TL640MSettingsForm* e) {
 
 class KvmExchangeTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void cleanup() { LIVNA_VERIFY_NO_WINDOW_LEFT(); }
 
     // ---- work mode ------------------------------------------------------------------------------
@@ -353,9 +375,12 @@ private slots:
     void connect_noAnswerOrNoPanel_leavesConnectOn_data() {
         QTest::addColumn<QString>("panel");
         QTest::addColumn<QString>("told");
-        QTest::newRow("garbled identify reply") << "garbled" << "Нет ответа от прибора";
-        QTest::newRow("no panel on the bus") << "none" << "Приборы марки Ливна отключены от линии USB!";
-        QTest::newRow("program without a link") << "no link" << "Приборы марки Ливна отключены от линии USB!";
+        QTest::newRow("garbled identify reply") << "garbled"
+                                                << "Нет ответа от прибора";
+        QTest::newRow("no panel on the bus") << "none"
+                                             << "Приборы марки Ливна отключены от линии USB!";
+        QTest::newRow("program without a link") << "no link"
+                                                << "Приборы марки Ливна отключены от линии USB!";
     }
     void connect_noAnswerOrNoPanel_leavesConnectOn() {
         QFETCH(QString, panel);
@@ -419,12 +444,14 @@ private slots:
             LIVNA_COMPARE_IMAGES(gather(e), shown);
             QCOMPARE(e->tmpListB(), lines);
             QCOMPARE(e->progressBar()->value(), progress);
-            QVERIFY2(status(e).contains(QStringLiteral("не считаны")) && status(e).contains(QString("блок %1").arg(block)),
+            QVERIFY2(status(e).contains(QStringLiteral("не считаны")) &&
+                         status(e).contains(QString("блок %1").arg(block)),
                      qPrintable(status(e)));
             const MessageRequest box = rig.onlyMessage();
             QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
             QCOMPARE(box.icon, MsgIcon::Error);
-            QVERIFY2(QString::fromStdString(box.text).contains(QString("блок %1 ").arg(block)), box.text.c_str());
+            QVERIFY2(QString::fromStdString(box.text).contains(QString("блок %1 ").arg(block)),
+                     box.text.c_str());
             QCOMPARE(enabledButtons(e), kConnected);
         });
         QCOMPARE(requests(rig.board()), kSettingsReads);  // the blocks after it are still asked for
@@ -462,13 +489,15 @@ private slots:
             click(e, "ReadButton");
             QVERIFY(e->registrationCopyLines().isEmpty());
             const QString told = QString::fromStdString(rig.onlyMessage().text);
-            QVERIFY2(told.contains(QStringLiteral("сведения о регистрации")) && told.contains(QString("блок %1").arg(block)),
+            QVERIFY2(told.contains(QStringLiteral("сведения о регистрации")) &&
+                         told.contains(QString("блок %1").arg(block)),
                      qPrintable(told));
             QVERIFY2(told.contains(QStringLiteral("не сохранена")), qPrintable(told));
             if (block == 2) {
                 QVERIFY2(status(e).startsWith(QStringLiteral("Настройки не считаны")), qPrintable(status(e)));
             } else {
-                QVERIFY2(status(e).contains(QStringLiteral("сведения о регистрации не считаны")), qPrintable(status(e)));
+                QVERIFY2(status(e).contains(QStringLiteral("сведения о регистрации не считаны")),
+                         qPrintable(status(e)));
                 LIVNA_COMPARE_IMAGES(gather(e), readBackImage(32));  // the settings still came
             }
         });
@@ -484,7 +513,8 @@ private slots:
             e->ApplyImage(factoryImage());
             const SettingsImage want = gather(e);
             const std::vector<std::uint8_t> block2(rig.board().block(2).begin(), rig.board().block(2).end());
-            for (std::size_t b : {0, 1, 3, 4, 5, 6, 7}) std::ranges::fill(rig.board().block(b), std::uint8_t{0});
+            for (std::size_t b : {0, 1, 3, 4, 5, 6, 7})
+                std::ranges::fill(rig.board().block(b), std::uint8_t{0});
             rig.board().clearEvents();
             QSignalSpy progress(e->progressBar(), &QProgressBar::valueChanged);
             click(e, "WriteButton");
@@ -546,7 +576,8 @@ private slots:
             QCOMPARE(status(e), kWritten);
             for (std::size_t k = 0; k < 4; ++k)
                 for (std::size_t i = 0; i < kBlockSize; ++i)
-                    QCOMPARE(QString::number(rig.board().block(static_cast<std::size_t>(kRegistrationBlocks[k]))[i]),
+                    QCOMPARE(QString::number(
+                                 rig.board().block(static_cast<std::size_t>(kRegistrationBlocks[k]))[i]),
                              copy[static_cast<qsizetype>(k * kBlockSize + i)]);
         });
         QCOMPARE(requests(rig.board()), kSettingsWrites + kRegistrationWrites);
@@ -572,7 +603,8 @@ private slots:
             QVERIFY(e->registrationCopyLines().isEmpty());
             rig.board().clearEvents();
             rig.fake.dialogs.clear();
-            rig.fake.dialogs.chooseNext(chooseFile ? std::optional<std::string>(copyFile.toStdString()) : std::nullopt);
+            rig.fake.dialogs.chooseNext(chooseFile ? std::optional<std::string>(copyFile.toStdString())
+                                                   : std::nullopt);
             click(e, "WriteButton");
             const auto& calls = rig.fake.dialogs.calls();
             QCOMPARE(calls.size(), std::size_t{2});  // the warning and the dialog, nothing more
@@ -623,8 +655,10 @@ private slots:
             QCOMPARE(box.icon, MsgIcon::Error);
             const QString told = QString::fromStdString(box.text);
             QVERIFY2(told.contains(QStringLiteral("не записана в прибор")), qPrintable(told));
-            if (line >= 0) QVERIFY2(told.contains(QString("строка %1 «%2»").arg(line + 1).arg(value)), qPrintable(told));
-            QVERIFY2(status(e).contains(QStringLiteral("копия сведений о регистрации не записана")), qPrintable(status(e)));
+            if (line >= 0)
+                QVERIFY2(told.contains(QString("строка %1 «%2»").arg(line + 1).arg(value)), qPrintable(told));
+            QVERIFY2(status(e).contains(QStringLiteral("копия сведений о регистрации не записана")),
+                     qPrintable(status(e)));
         });
         QCOMPARE(requests(rig.board()), kSettingsWrites);
     }
@@ -773,7 +807,7 @@ private slots:
                 QCOMPARE(status(e), kWritten);
                 click(e, "DefaultButton");  // the editor forgets them...
                 QVERIFY(e->partitionRow(3).name->currentIndex() != nameItem);
-                click(e, "ReadButton");     // ...and gets them back from the panel
+                click(e, "ReadButton");  // ...and gets them back from the panel
                 QCOMPARE(status(e), kRead);
                 QCOMPARE(e->partitionRow(3).name->currentIndex(), nameItem);
                 QCOMPARE(e->codeRow(2).edit->text().trimmed(), code);
