@@ -10,6 +10,7 @@
 
 #include "common/file_names.h"
 #include "common/settings_image.h"
+#include "kvm_editor/l640msettingschecks.h"
 #include "wizard/platform.h"
 
 namespace livna {
@@ -28,6 +29,7 @@ TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, const QString& programFo
     connectRules();
     connectFileControls();
     connectExchangeControls();
+    connectChecks();
     resize(1000, 700);
 }
 

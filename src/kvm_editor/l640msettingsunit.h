@@ -18,6 +18,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,8 @@ class QStringListModel;
 class QTabWidget;
 
 namespace livna {
+
+class ExitGuard;
 
 class TL640MSettingsForm : public WorkWindow, public UsbConnectWindow {
     Q_OBJECT
@@ -151,6 +154,27 @@ public:
     /// True while ApplyImage runs (rules that only answer the installer's edits check it).
     bool applying() const { return m_applying; }
 
+    // ---- checks of the installer's edits (l640msettingschecks.cpp) ----------------------------
+    // An exit check runs when the installer really leaves its field (see ExitGuard); it shows its
+    // boxes, applies its correction and returns true when the installer is sent back.
+
+    bool PasswordEdit2Exit();
+    bool PasswordEditExit();
+    /// Time field i (0..3: TimeReminder, TimeReminder1, SilenceStart, SilenceStop).
+    bool TimeExit(int i);
+    bool RPDExit(int receiver, int detector);
+    /// Code c (1..32): the duress check, only while duress codes are used.
+    bool kodExit(int c);
+    /// Key k (1..96): a key neither empty nor whole asks whether to go back or fill it with "0".
+    bool KeyExit(int k);
+    /// Typing into code c or key k (only while its row is enabled).
+    void kodChange(int c);
+    void KeyChange(int k);
+    /// NameRzd k picked: the own-name field shows only for "пользовательское название".
+    void NameRzdChange(int k);
+    /// The installer changed ViolenceCode.
+    void ViolenceCodeChange();
+
     // ---- controls (for the rule and exchange files, and for tests) -----------------------------
 
     struct SecondsField {
@@ -246,6 +270,12 @@ private:
     void applyOutputPreset(int n, int modeItem);
     void countChanged(SecondsField& field, int maximum);
 
+    // checks helpers (l640msettingschecks.cpp)
+    void connectChecks();
+    void plainBox(const QString& text);
+    QStringList codeTexts() const;
+    bool duressCodesUsed() const;
+
     // file helpers (l640msettingsfiles.cpp)
     bool askOverwrite(const QString& path);
     void showFileError(const QString& text);
@@ -270,6 +300,7 @@ private:
     int m_codesInUse = 0;
     int m_keysInUse = 0;
     std::vector<std::int32_t> m_accessTable;  // values 1024..2047 of the image last shown
+    std::unique_ptr<ExitGuard> m_exitGuard;  // the exit checks of the fields
     QStringList m_tmpLines;
     QStringList m_registrationLines;
 

@@ -1,0 +1,397 @@
+// The checks that answer the installer's own edits: leaving a password, time, detector binding,
+// code or key field, typing into a code or key, picking a partition name, choosing duress codes.
+// ApplyImage never sets these off: they watch the installer, not the image.
+#include "kvm_editor/l640msettingschecks.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStackedWidget>
+#include <QTabWidget>
+
+#include "common/kvm_encoding.h"
+#include "kvm_editor/l640msettingsunit.h"
+#include "wizard/generalunit.h"
+
+namespace livna {
+
+// ---- judgements ------------------------------------------------------------------------------
+
+namespace kvm {
+
+namespace {
+
+constexpr QChar kMaskBlank = u'_';
+
+int countAt(const QString& text, int positions, const std::function<bool(QChar)>& counts) {
+    int n = 0;
+    for (int i = 0; i < positions && i < text.size(); ++i)
+        if (counts(text.at(i))) ++n;
+    return n;
+}
+
+}  // namespace
+
+int userPasswordDigits(const QString& text) {
+    return countAt(text, 6, [](QChar c) { return c != u' ' && c != u'0'; });
+}
+
+int engineerPasswordDigits(const QString& text) {
+    return countAt(text, kEngineerPasswordDigits, [](QChar c) { return c != u' '; });
+}
+
+TimeVerdict judgeTime(const QString& shown) {
+    if (shown.size() < 5) return TimeVerdict::Incomplete;
+    for (int i : {0, 1, 3, 4}) {
+        const QChar c = shown.at(i);
+        if (c == u' ' || c == kMaskBlank) return TimeVerdict::Incomplete;
+    }
+    bool hoursOk = false;
+    bool minutesOk = false;
+    const int hours = shown.mid(0, 2).toInt(&hoursOk);
+    const int minutes = shown.mid(3, 2).toInt(&minutesOk);
+    // The mask lets only digits in; anything else is left for GatherImage to refuse.
+    if (!hoursOk || !minutesOk) return TimeVerdict::Incomplete;
+    return hours >= 25 || minutes >= 60 ? TimeVerdict::OutOfRange : TimeVerdict::Valid;
+}
+
+BindingVerdict judgeBinding(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok);
+    if (!ok) return BindingVerdict::NotANumber;
+    return value < kBindingMin || value > kBindingMax ? BindingVerdict::OutOfRange : BindingVerdict::Valid;
+}
+
+std::optional<int> codeValue(const QString& text) {
+    std::optional<int> value;
+    for (QChar c : text) {
+        if (!c.isDigit()) continue;
+        // Six digit places at most: the value stays far below the int range.
+        value = value.value_or(0) * 10 + c.digitValue();
+    }
+    return value;
+}
+
+std::vector<CodeConflict> codeConflicts(int left, const QStringList& codes) {
+    std::vector<CodeConflict> out;
+    if (left < 1 || left > codes.size()) return out;
+    const std::optional<int> v = codeValue(codes.at(left - 1));
+    if (!v) return out;
+    for (int j = 1; j <= codes.size(); ++j) {
+        const std::optional<int> w = codeValue(codes.at(j - 1));
+        if (!w) continue;
+        if (*v + 1 == *w) out.push_back({j, true});
+        else if (*w + 1 == *v) out.push_back({j, false});
+    }
+    return out;
+}
+
+bool keptInCode(QChar c) { return c == u' ' || (c >= u'1' && c <= u'9'); }
+
+bool keptInKey(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); }
+
+bool keyIsComplete(const QString& text) {
+    return text.isEmpty() || text.size() == static_cast<qsizetype>(livna::kKeyTextLength);
+}
+
+QString keyPaddedInFront(const QString& text) {
+    return text.rightJustified(static_cast<qsizetype>(livna::kKeyTextLength), u'0');
+}
+
+}  // namespace kvm
+
+void bringPageToFront(QWidget* widget) {
+    for (QWidget* w = widget; w != nullptr; w = w->parentWidget()) {
+        auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget());
+        if (stack == nullptr) continue;
+        if (auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget())) {
+            const int index = tabs->indexOf(w);
+            if (index >= 0 && tabs->isTabVisible(index)) tabs->setCurrentIndex(index);
+        }
+    }
+}
+
+// ---- ExitGuard -------------------------------------------------------------------------------
+
+/// Holds back mouse presses (and double clicks) anywhere in the program while it is installed:
+/// from a leave that is to be answered until the answer, which covers the press that caused it.
+class ExitGuard::PressBlocker : public QObject {
+public:
+    void start() {
+        if (m_on) return;
+        m_on = true;
+        qApp->installEventFilter(this);
+    }
+    void stop() {
+        if (!m_on) return;
+        m_on = false;
+        qApp->removeEventFilter(this);
+    }
+    ~PressBlocker() override { stop(); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        return event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    }
+
+private:
+    bool m_on = false;
+};
+
+ExitGuard::ExitGuard(QObject* parent) : QObject(parent), m_blocker(std::make_unique<PressBlocker>()) {}
+
+ExitGuard::~ExitGuard() = default;
+
+void ExitGuard::watch(QWidget* field, Check check) {
+    m_checks.insert(field, std::move(check));
+    field->installEventFilter(this);
+}
+
+bool ExitGuard::isLeave(Qt::FocusReason reason) {
+    switch (reason) {
+        case Qt::MouseFocusReason:
+        case Qt::TabFocusReason:
+        case Qt::BacktabFocusReason:
+        case Qt::ShortcutFocusReason:
+        case Qt::OtherFocusReason:
+            return true;
+        case Qt::ActiveWindowFocusReason:  // a box opening or closing, another program
+        case Qt::PopupFocusReason:         // a context menu or a list dropping down
+        case Qt::MenuBarFocusReason:
+        case Qt::NoFocusReason:
+            return false;
+    }
+    return false;
+}
+
+bool ExitGuard::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::FocusOut || answering()) return false;
+    if (!isLeave(static_cast<QFocusEvent*>(event)->reason())) return false;
+    const auto it = m_checks.constFind(watched);
+    if (it == m_checks.constEnd() || !it->refuses()) return false;
+    m_pending = static_cast<QWidget*>(watched);
+    m_blocker->start();
+    QMetaObject::invokeMethod(this, &ExitGuard::answerPending, Qt::QueuedConnection);
+    return false;
+}
+
+void ExitGuard::answerPending() {
+    // The press that caused the leave has been held back by now; the boxes need the mouse.
+    m_blocker->stop();
+    const QPointer<QWidget> field = m_pending;
+    m_quiet = true;
+    m_pending = nullptr;
+    // A field that went away or was switched off meanwhile has nothing left to say.
+    if (field && field->isEnabled()) {
+        const auto it = m_checks.constFind(field.data());
+        const bool back = it != m_checks.constEnd() && it->answer();
+        if (back && field && field->isEnabled()) returnTo(field);
+    }
+    m_quiet = false;
+}
+
+void ExitGuard::returnTo(QWidget* field) {
+    const bool wasQuiet = m_quiet;
+    m_quiet = true;
+    bringPageToFront(field);
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    m_quiet = wasQuiet;
+}
+
+// ---- the editor's checks -------------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kUserPasswordDigits =
+    "Недопустимое количество цифр! Количество цифр должно быть от 3 до 6!";
+constexpr const char* kEngineerPasswordDigits =
+    "Недопустимое количество цифр! Количество цифр в пароле инженера должно быть 4!";
+constexpr const char* kDuressCodes =
+    "Внимание! Коды снятия под принуждением выбираются автоматически путем прибавления к младшему "
+    "значению кода пользователя +1 !";
+
+/// Removes every character keep() refuses; the cursor stays after the same characters.
+void removeCharacters(QLineEdit* edit, bool (*keep)(QChar)) {
+    const QString text = edit->text();
+    QString cleaned;
+    cleaned.reserve(text.size());
+    int cursor = edit->cursorPosition();
+    for (int i = 0; i < text.size(); ++i) {
+        if (keep(text.at(i))) cleaned += text.at(i);
+        else if (i < edit->cursorPosition()) --cursor;
+    }
+    if (cleaned == text) return;
+    edit->setText(cleaned);
+    edit->setCursorPosition(cursor);
+}
+
+// What leaving each field would be answered for; the guard asks these at the leave, and the exit
+// checks answer exactly when they hold.
+bool userPasswordShort(const MaskedField* f) {
+    return kvm::userPasswordDigits(f->positionalText()) < kvm::kUserPasswordMinDigits;
+}
+bool engineerPasswordShort(const MaskedField* f) {
+    return kvm::engineerPasswordDigits(f->positionalText()) < kvm::kEngineerPasswordDigits;
+}
+bool timeOutOfRange(const MaskedField* f) { return kvm::judgeTime(f->displayText()) == kvm::TimeVerdict::OutOfRange; }
+bool bindingRefused(const MaskedField* f) { return kvm::judgeBinding(f->text()) != kvm::BindingVerdict::Valid; }
+bool keyIncomplete(const MaskedField* f) { return !kvm::keyIsComplete(f->text()); }
+
+}  // namespace
+
+void TL640MSettingsForm::plainBox(const QString& text) {
+    context().dialogs.inform(kApplicationTitle, text.toStdString(), MsgIcon::None);
+}
+
+bool TL640MSettingsForm::PasswordEdit2Exit() {
+    if (!userPasswordShort(m_userPassword)) return false;
+    context().dialogs.inform(kCaptionSystemMessage, kUserPasswordDigits, MsgIcon::Warning);
+    return true;
+}
+
+bool TL640MSettingsForm::PasswordEditExit() {
+    if (!engineerPasswordShort(m_password)) return false;
+    context().dialogs.inform(kCaptionSystemMessage, kEngineerPasswordDigits, MsgIcon::Warning);
+    return true;
+}
+
+bool TL640MSettingsForm::TimeExit(int i) {
+    MaskedField* field = m_times.at(static_cast<std::size_t>(i));
+    if (!timeOutOfRange(field)) return false;
+    plainBox(QStringLiteral("Время %1 указано неверно!\nДопустимый диапазон 00:00 - 24:00 "
+                            "(часы от 00 до 24, минуты от 00 до 59).")
+                 .arg(field->displayText()));
+    return true;
+}
+
+bool TL640MSettingsForm::RPDExit(int receiver, int detector) {
+    MaskedField* field = detectorBinding(receiver, detector);
+    const QString text = field->text();
+    switch (kvm::judgeBinding(text)) {
+        case kvm::BindingVerdict::Valid:
+            return false;
+        case kvm::BindingVerdict::NotANumber:
+            plainBox(QStringLiteral("Значение «%1» недопустимо!\nВведите номер раздела от 1 до 16.").arg(text));
+            field->setText(QStringLiteral("1"));
+            return false;
+        case kvm::BindingVerdict::OutOfRange:
+            plainBox(QStringLiteral("Номер раздела %1 недопустим!\nНомер раздела должен быть от 1 до 16.")
+                         .arg(text.trimmed()));
+            field->setText(QStringLiteral("1"));
+            return true;
+    }
+    return false;
+}
+
+QStringList TL640MSettingsForm::codeTexts() const {
+    QStringList texts;
+    for (const AccessRow& row : m_codes) texts << row.edit->text();
+    return texts;
+}
+
+bool TL640MSettingsForm::duressCodesUsed() const { return m_violence->itemIndex() == 1; }
+
+bool TL640MSettingsForm::kodExit(int c) {
+    if (!duressCodesUsed()) return false;
+    const QStringList codes = codeTexts();
+    const auto conflicts = kvm::codeConflicts(c, codes);
+    const int v = kvm::codeValue(codes.at(c - 1)).value_or(0);
+    for (const kvm::CodeConflict& conflict : conflicts) {
+        const int w = kvm::codeValue(codes.at(conflict.code - 1)).value_or(0);
+        if (conflict.aboveLeft)
+            plainBox(QStringLiteral("Код %1 (%2) конфликтует с кодом %3 (%4): код снятия под принуждением "
+                                    "кода %1 совпадает с кодом %3!\nКоды должны отличаться больше чем на 1.")
+                         .arg(c).arg(v).arg(conflict.code).arg(w));
+        else
+            plainBox(QStringLiteral("Код %1 (%2) конфликтует с кодом %3 (%4): код %1 совпадает с кодом "
+                                    "снятия под принуждением кода %3!\nКоды должны отличаться больше чем на 1.")
+                         .arg(c).arg(v).arg(conflict.code).arg(w));
+    }
+    return !conflicts.empty();
+}
+
+bool TL640MSettingsForm::KeyExit(int k) {
+    MaskedField* field = m_keys.at(static_cast<std::size_t>(k - 1)).edit;
+    const QString text = field->text();
+    if (!keyIncomplete(field)) return false;
+    const bool back = context().dialogs.ask(
+        kCaptionSystemMessage,
+        QStringLiteral("Ключ ТМ %1 введен не полностью: %2 из 12 символов.\nВернуться и дописать ключ?\n"
+                       "(«Нет» - дополнить ключ нулями в начале.)")
+            .arg(k)
+            .arg(text.size())
+            .toStdString());
+    if (!back) field->setText(kvm::keyPaddedInFront(text));
+    return back;
+}
+
+void TL640MSettingsForm::kodChange(int c) {
+    MaskedField* field = m_codes.at(static_cast<std::size_t>(c - 1)).edit;
+    if (!field->isEnabled()) return;
+    const auto zeros = field->text().count(u'0');
+    for (qsizetype i = 0; i < zeros; ++i)
+        plainBox(QStringLiteral("Цифра 0 в коде недопустима!\nКод состоит из цифр от 1 до 9."));
+    removeCharacters(field, &kvm::keptInCode);
+}
+
+void TL640MSettingsForm::KeyChange(int k) {
+    MaskedField* field = m_keys.at(static_cast<std::size_t>(k - 1)).edit;
+    if (!field->isEnabled()) return;
+    removeCharacters(field, &kvm::keptInKey);
+}
+
+void TL640MSettingsForm::NameRzdChange(int k) {
+    showOwnName(k, m_partitions.at(static_cast<std::size_t>(k - 1)).name->currentIndex() == livna::kOwnNameItem);
+}
+
+void TL640MSettingsForm::ViolenceCodeChange() {
+    if (!duressCodesUsed()) return;
+    context().dialogs.inform(kCaptionSystemMessage, kDuressCodes, MsgIcon::Warning);
+    if (m_codesInUse == 0) return;
+    if (kodExit(1)) m_exitGuard->returnTo(m_codes.front().edit);
+}
+
+void TL640MSettingsForm::connectChecks() {
+    m_exitGuard = std::make_unique<ExitGuard>();
+    ExitGuard& guard = *m_exitGuard;
+    guard.watch(m_userPassword, {[this] { return userPasswordShort(m_userPassword); },
+                                 [this] { return PasswordEdit2Exit(); }});
+    guard.watch(m_password, {[this] { return engineerPasswordShort(m_password); }, [this] { return PasswordEditExit(); }});
+    for (int i = 0; i < static_cast<int>(m_times.size()); ++i) {
+        MaskedField* field = m_times[static_cast<std::size_t>(i)];
+        guard.watch(field, {[field] { return timeOutOfRange(field); }, [this, i] { return TimeExit(i); }});
+    }
+    for (int r = 1; r <= kvm::kReceivers; ++r)
+        for (int d = 1; d <= kvm::kDetectorsPerReceiver; ++d) {
+            MaskedField* field = detectorBinding(r, d);
+            guard.watch(field, {[field] { return bindingRefused(field); }, [this, r, d] { return RPDExit(r, d); }});
+        }
+    for (int c = 1; c <= kvm::kCodes; ++c) {
+        MaskedField* field = m_codes[static_cast<std::size_t>(c - 1)].edit;
+        guard.watch(field, {[this, c] { return duressCodesUsed() && !kvm::codeConflicts(c, codeTexts()).empty(); },
+                            [this, c] { return kodExit(c); }});
+        connect(field, &QLineEdit::textEdited, this, [this, c] { kodChange(c); });
+        connect(field, &MaskedField::clicked, field, &QLineEdit::selectAll);
+    }
+    for (int k = 1; k <= kvm::kKeys; ++k) {
+        MaskedField* field = m_keys[static_cast<std::size_t>(k - 1)].edit;
+        guard.watch(field, {[field] { return keyIncomplete(field); }, [this, k] { return KeyExit(k); }});
+        connect(field, &QLineEdit::textEdited, this, [this, k] { KeyChange(k); });
+        connect(field, &MaskedField::clicked, field, &QLineEdit::selectAll);
+    }
+    for (int k = 1; k <= kvm::kPartitions; ++k)
+        connect(m_partitions[static_cast<std::size_t>(k - 1)].name, &QComboBox::activated, this,
+                [this, k] { NameRzdChange(k); });
+    // Only the installer's choice counts: a click on the item already chosen changes nothing, and
+    // ApplyImage sets the group without asking.
+    connect(m_violence->buttons(), &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked && id == 1 && !applying()) ViolenceCodeChange();
+    });
+}
+
+}  // namespace livna

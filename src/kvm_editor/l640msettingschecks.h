@@ -1,0 +1,121 @@
+#pragma once
+// The checks that answer the installer's own edits in the Ливна-КВ-М editor: what leaving a
+// password, time, binding, code or key field says, and what typing into a code or key keeps.
+// The judgements are plain functions of the field texts, so they are tested on their own;
+// ExitGuard turns real focus changes into exit checks without trapping the installer.
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace livna {
+
+namespace kvm {
+
+inline constexpr int kUserPasswordMinDigits = 3;
+inline constexpr int kEngineerPasswordDigits = 4;
+inline constexpr int kBindingMin = 1;
+inline constexpr int kBindingMax = 16;
+
+/// Digits the user password's exit check counts: positions 1..6 holding neither a space nor "0"
+/// (positions beyond the end of the text are spaces).
+int userPasswordDigits(const QString& text);
+/// Non-space characters at positions 1..4 of the engineer password.
+int engineerPasswordDigits(const QString& text);
+
+enum class TimeVerdict {
+    Incomplete,  ///< a digit place is blank: left alone
+    Valid,       ///< hours 0..24, minutes 0..59
+    OutOfRange,  ///< hours 25 or more, or minutes 60 or more
+};
+/// A time as its masked edit shows it: two digits, a colon, two digits, blanks as "_" or space.
+TimeVerdict judgeTime(const QString& shown);
+
+enum class BindingVerdict { Valid, NotANumber, OutOfRange };
+/// A detector binding: a decimal number 1..16 (blanks around it allowed).
+BindingVerdict judgeBinding(const QString& text);
+
+/// The value of a code text: its digits in order, spaces left out (a space between digits does
+/// not split the number); nothing for a text without digits.
+std::optional<int> codeValue(const QString& text);
+
+/// A code whose value differs by one from the code being left.
+struct CodeConflict {
+    int code = 0;              ///< 1-based number of the other code
+    bool aboveLeft = false;    ///< true: its value is the left code's value + 1 (the left code's
+                               ///< duress code); false: the left code is its duress code
+    bool operator==(const CodeConflict&) const = default;
+};
+/// The conflicts of code `left` (1-based) among codes (texts of codes 1..n, blank = not set), in
+/// code order. A blank code being left has none.
+std::vector<CodeConflict> codeConflicts(int left, const QStringList& codes);
+
+/// What typing may leave in a code: digits "1".."9" and spaces.
+bool keptInCode(QChar c);
+/// What typing may leave in a key: "0".."9" and "A".."F" (the edit shows upper case).
+bool keptInKey(QChar c);
+/// A key of 0 or 12 characters is complete; any other length asks to be completed.
+bool keyIsComplete(const QString& text);
+/// The key with "0" put in front until it has 12 characters.
+QString keyPaddedInFront(const QString& text);
+
+}  // namespace kvm
+
+/// Brings every tab page that holds the widget to the front (visible tabs only), so that the
+/// installer sees the field the focus is given to.
+void bringPageToFront(QWidget* widget);
+
+/// Runs a field's exit check when the installer really leaves the field: Tab, Backtab, a click
+/// elsewhere, a shortcut, or the program moving the focus. Focus changes that come from another
+/// window being activated (a message box appearing or closing, switching programs) or from a
+/// popup are not leaves.
+///
+/// A leave that would be answered is answered once, from the event loop, after the focus change
+/// has finished: its boxes never open inside the toolkit's focus handling. The mouse press that
+/// caused such a leave is not delivered, so a button clicked while leaving an invalid field does
+/// not act. From that leave until the focus is back, no other field's exit check runs, so two
+/// invalid fields never hand the focus back and forth.
+class ExitGuard : public QObject {
+    Q_OBJECT
+public:
+    struct Check {
+        /// Whether leaving now would be answered (a box); asked at once, must show nothing.
+        std::function<bool()> refuses;
+        /// Shows the boxes and applies the correction; true = back to the field.
+        std::function<bool()> answer;
+    };
+
+    explicit ExitGuard(QObject* parent = nullptr);
+    ~ExitGuard() override;
+
+    void watch(QWidget* field, Check check);
+    /// Gives the field the focus again with its text selected, its page in front; no exit check
+    /// runs meanwhile.
+    void returnTo(QWidget* field);
+    /// True from a leave that is to be answered until the answer is given and the focus is back.
+    bool answering() const { return !m_pending.isNull() || m_quiet; }
+    /// Whether a focus change for this reason is the installer leaving a field.
+    static bool isLeave(Qt::FocusReason reason);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void answerPending();
+
+    QHash<QObject*, Check> m_checks;
+    QPointer<QWidget> m_pending;
+    bool m_quiet = false;
+    class PressBlocker;
+    std::unique_ptr<PressBlocker> m_blocker;
+};
+
+}  // namespace livna
