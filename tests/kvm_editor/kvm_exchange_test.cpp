@@ -564,7 +564,6 @@ class KvmExchangeTest : public QObject {
 
     void write_registrationCopy_sentAfterTheSettings() {
         Rig rig;
-        QTemporaryDir files;
         rig.inEditor([&](TL640MSettingsForm* e) {
             connectPanel(e);
             QStringList copy;
