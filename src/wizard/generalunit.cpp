@@ -148,8 +148,9 @@ void WorkWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool WorkWindow::eventFilter(QObject* watched, QEvent* event) {
+    // The links follow the window's state: while an exchange runs they are disabled with the rest.
     if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !m_busy) {
         if (watched == m_webSiteLabel) {
             m_ctx.launcher.openDocument(webSiteUrl(m_webSiteLabel->text()));
             return true;

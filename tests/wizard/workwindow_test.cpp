@@ -89,9 +89,8 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("port");
         QTest::addColumn<bool>("startSucceeds");
-        // Through the connect button of the windows whose connect is enabled by "on-line" today;
-        // the hand-off itself is checked for every window below.
-        for (const char* kind : {"L640KVForm", "ChangeSoftForm"})
+        // Through the connect button of every work window, after "on-line" where the window has it.
+        for (const char* kind : {"L640KVForm", "ChangeSoftForm", "L640MSettingsForm"})
             for (int port : {0, 1})
                 for (bool ok : {true, false})
                     QTest::newRow(qPrintable(QString("%1 port %2 %3").arg(kind).arg(port).arg(ok ? "started" : "failed")))
@@ -190,6 +189,21 @@ private slots:
         click(&window, label);
         QCOMPARE(fake.launcher.documents, std::vector<std::string>{target.toStdString()});
         QVERIFY(fake.dialogs.calls().empty());
+        window.hide();
+    }
+
+    // While an exchange runs the web and mail links wait like every other control.
+    void links_whileBusy_openNothing() {
+        FakeServices fake;
+        TL640KVForm window(fake.ctx);
+        showWindow(&window);
+        window.setBusy(true);
+        for (const char* label : {"WebSiteLabel", "EmailLabel"})
+            QTest::mouseClick(find(&window, label), Qt::LeftButton);
+        QVERIFY(fake.launcher.documents.empty());
+        window.setBusy(false);
+        click(&window, "EmailLabel");
+        QCOMPARE(fake.launcher.documents.size(), std::size_t{1});
         window.hide();
     }
 
