@@ -308,7 +308,7 @@ QWidget* TL640MSettingsForm::buildPartitionsPage() {
         grid->addWidget(headerLabel(n, page), k, 0);
         row.name = add(new QComboBox(page), QStringLiteral("NameRzd") + n);
         row.name->setModel(m_nameModel);
-        row.name->setMinimumContentsLength(16);
+        row.name->setMinimumContentsLength(21);  // "пользовательское название" in full
         row.name->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         row.ownName = add(new QLineEdit(page), QStringLiteral("OwnName") + n);
         row.ownName->setMaxLength(static_cast<int>(kNameLength));
@@ -672,7 +672,8 @@ QWidget* TL640MSettingsForm::buildExchangeRow() {
     copy->addSpacing(12);
     copy->addWidget(new QLabel(QStringLiteral("Тип прибора:"), row));
     m_typeLabel = add(new QLabel(row), QStringLiteral("TypeLabel2"));
-    m_typeLabel->setMinimumWidth(120);
+    // Room for the board's name in whatever font the desktop gives.
+    m_typeLabel->setMinimumWidth(m_typeLabel->fontMetrics().horizontalAdvance(QString::fromUtf8(kBoardDName)) + 6);
     copy->addWidget(m_typeLabel);
     copy->addWidget(new QLabel(QStringLiteral("Версия ПО:"), row));
     m_versionLabel = add(new QLabel(row), QStringLiteral("VersionLabel2"));
