@@ -10,8 +10,10 @@
 #include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QStackedWidget>
 #include <QTabWidget>
+#include <QWindow>
 
 #include "common/kvm_encoding.h"
 #include "kvm_editor/l640msettingsunit.h"
@@ -149,6 +151,12 @@ ExitGuard::~ExitGuard() = default;
 void ExitGuard::watch(QWidget* field, Check check) {
     m_checks.insert(field, std::move(check));
     field->installEventFilter(this);
+    // The native window exists once the top-level is shown; it is hooked then.
+    QWidget* top = field->window();
+    if (!m_windows.contains(top)) {
+        m_windows.insert(top, top);
+        top->installEventFilter(this);
+    }
 }
 
 bool ExitGuard::isLeave(Qt::FocusReason reason) {
@@ -169,14 +177,48 @@ bool ExitGuard::isLeave(Qt::FocusReason reason) {
 }
 
 bool ExitGuard::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::FocusOut || answering()) return false;
-    if (!isLeave(static_cast<QFocusEvent*>(event)->reason())) return false;
+    switch (event->type()) {
+        case QEvent::FocusOut:
+            break;
+        case QEvent::Show:
+        case QEvent::WinIdChange:
+            if (QWidget* top = m_windows.value(watched); top == watched && top->windowHandle() != nullptr) {
+                m_windows.insert(top->windowHandle(), top);
+                top->windowHandle()->installEventFilter(this);
+            }
+            return false;
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (QWidget* top = m_windows.value(watched); top != nullptr && top != watched)
+                return pressOnInactiveWindow(top, event);
+            return false;
+        default:
+            return false;
+    }
+    if (answering() || !isLeave(static_cast<QFocusEvent*>(event)->reason())) return false;
     const auto it = m_checks.constFind(watched);
     if (it == m_checks.constEnd() || !it->refuses()) return false;
-    m_pending = static_cast<QWidget*>(watched);
+    leaveRefused(static_cast<QWidget*>(watched));
+    return false;
+}
+
+bool ExitGuard::pressOnInactiveWindow(QWidget* top, QEvent* event) {
+    // On an active window the press moves the focus as usual and FocusOut tells of the leave.
+    if (top->isActiveWindow() || answering()) return false;
+    QWidget* field = top->focusWidget();
+    const auto it = m_checks.constFind(field);
+    if (it == m_checks.constEnd() || !field->isEnabled()) return false;
+    const QPoint at = top->mapFromGlobal(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+    QWidget* target = top->childAt(at);
+    if (target == field || field->isAncestorOf(target) || !it->refuses()) return false;
+    leaveRefused(field);
+    return true;
+}
+
+void ExitGuard::leaveRefused(QWidget* field) {
+    m_pending = field;
     m_blocker->start();
     QMetaObject::invokeMethod(this, &ExitGuard::answerPending, Qt::QueuedConnection);
-    return false;
 }
 
 void ExitGuard::answerPending() {
@@ -198,6 +240,8 @@ void ExitGuard::returnTo(QWidget* field) {
     const bool wasQuiet = m_quiet;
     m_quiet = true;
     bringPageToFront(field);
+    // After a box the window may be left inactive, where setFocus alone shows nothing.
+    if (!field->isActiveWindow()) field->activateWindow();
     field->setFocus(Qt::OtherFocusReason);
     if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
     m_quiet = wasQuiet;

@@ -83,6 +83,10 @@ void bringPageToFront(QWidget* widget);
 /// caused such a leave is not delivered, so a button clicked while leaving an invalid field does
 /// not act. From that leave until the focus is back, no other field's exit check runs, so two
 /// invalid fields never hand the focus back and forth.
+///
+/// A press on a window that is not active moves no focus the toolkit would tell of (a window
+/// manager may leave the window inactive after a box); such a press outside the window's focused
+/// field counts as leaving it.
 class ExitGuard : public QObject {
     Q_OBJECT
 public:
@@ -110,8 +114,14 @@ protected:
 
 private:
     void answerPending();
+    /// Starts the answer of a leave of field: the press that caused it and any that follow until
+    /// the answer are held back.
+    void leaveRefused(QWidget* field);
+    /// A press reaching the native window of top while top is not active.
+    bool pressOnInactiveWindow(QWidget* top, QEvent* event);
 
     QHash<QObject*, Check> m_checks;
+    QHash<QObject*, QWidget*> m_windows;  // native window (and the top-level itself) -> top-level
     QPointer<QWidget> m_pending;
     bool m_quiet = false;
     class PressBlocker;
