@@ -283,7 +283,11 @@ bool engineerPasswordShort(const MaskedField* f) {
     return kvm::engineerPasswordDigits(f->positionalText()) < kvm::kEngineerPasswordDigits;
 }
 bool timeOutOfRange(const MaskedField* f) { return kvm::judgeTime(f->displayText()) == kvm::TimeVerdict::OutOfRange; }
-bool bindingRefused(const MaskedField* f) { return kvm::judgeBinding(f->text()) != kvm::BindingVerdict::Valid; }
+// A binding the installer did not touch is the panel's own (0 = not bound); passing the focus
+// through it must not bind the detector to partition 1.
+bool bindingRefused(const MaskedField* f) {
+    return f->isModified() && kvm::judgeBinding(f->text()) != kvm::BindingVerdict::Valid;
+}
 bool keyIncomplete(const MaskedField* f) { return !kvm::keyIsComplete(f->text()); }
 
 }  // namespace
@@ -315,6 +319,7 @@ bool TL640MSettingsForm::TimeExit(int i) {
 
 bool TL640MSettingsForm::RPDExit(int receiver, int detector) {
     MaskedField* field = detectorBinding(receiver, detector);
+    if (!bindingRefused(field)) return false;
     const QString text = field->text();
     switch (kvm::judgeBinding(text)) {
         case kvm::BindingVerdict::Valid:

@@ -395,6 +395,29 @@ private slots:
         }
     }
 
+    // An unbound detector (0 from the panel) stays unbound when the focus only passes its field;
+    // a 0 typed over it is refused as any other.
+    void binding_untouchedZero_isLeftAlone() {
+        SettingsImage im = workImage(false);
+        im[64] = 0;
+        im[65] = 0;
+        ShownEditor e(im);
+        e.openTab(QStringLiteral("Привязки извещателей к разделам/РПДИ 5-52"));
+        e.clickOn(QStringLiteral("RPD11"));
+        e.tab();
+        e.clickOn(QStringLiteral("RPD13"));
+        QVERIFY2(e.fake.dialogs.messages().empty(), qPrintable(e.messageTexts().join(" | ")));
+        QCOMPARE(e.text("RPD11"), QStringLiteral("0"));
+        QCOMPARE(e.text("RPD12"), QStringLiteral("0"));
+        QCOMPARE(e.gather()[64], 0);
+        QCOMPARE(e.gather()[65], 0);
+        e.typeOver(QStringLiteral("RPD12"), QStringLiteral("0"));
+        e.clickOn(QStringLiteral("RPD11"));
+        QCOMPARE(e.messageTexts().size(), 1);
+        QCOMPARE(e.text("RPD12"), QStringLiteral("1"));
+        QCOMPARE(focusName(), QStringLiteral("RPD12"));
+    }
+
     void userPassword_zeroTyped_leavesTheOtherDigitsWithOneWarning_data() {
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("typed");
