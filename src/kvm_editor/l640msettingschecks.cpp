@@ -86,15 +86,21 @@ std::vector<CodeConflict> codeConflicts(int left, const QStringList& codes) {
     for (int j = 1; j <= codes.size(); ++j) {
         const std::optional<int> w = codeValue(codes.at(j - 1));
         if (!w) continue;
-        if (*v + 1 == *w) out.push_back({j, true});
-        else if (*w + 1 == *v) out.push_back({j, false});
+        if (*v + 1 == *w)
+            out.push_back({j, true});
+        else if (*w + 1 == *v)
+            out.push_back({j, false});
     }
     return out;
 }
 
-bool keptInCode(QChar c) { return c == u' ' || (c >= u'1' && c <= u'9'); }
+bool keptInCode(QChar c) {
+    return c == u' ' || (c >= u'1' && c <= u'9');
+}
 
-bool keptInKey(QChar c) { return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F'); }
+bool keptInKey(QChar c) {
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
+}
 
 bool keyIsComplete(const QString& text) {
     return text.isEmpty() || text.size() == static_cast<qsizetype>(livna::kKeyTextLength);
@@ -122,7 +128,7 @@ void bringPageToFront(QWidget* widget) {
 /// Holds back mouse presses (and double clicks) anywhere in the program while it is installed:
 /// from a leave that is to be answered until the answer, which covers the press that caused it.
 class ExitGuard::PressBlocker : public QObject {
-public:
+  public:
     void start() {
         if (m_on) return;
         m_on = true;
@@ -135,12 +141,12 @@ public:
     }
     ~PressBlocker() override { stop(); }
 
-protected:
+  protected:
     bool eventFilter(QObject*, QEvent* event) override {
         return event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
     }
 
-private:
+  private:
     bool m_on = false;
 };
 
@@ -266,8 +272,10 @@ void removeCharacters(QLineEdit* edit, bool (*keep)(QChar)) {
     cleaned.reserve(text.size());
     int cursor = edit->cursorPosition();
     for (int i = 0; i < text.size(); ++i) {
-        if (keep(text.at(i))) cleaned += text.at(i);
-        else if (i < edit->cursorPosition()) --cursor;
+        if (keep(text.at(i)))
+            cleaned += text.at(i);
+        else if (i < edit->cursorPosition())
+            --cursor;
     }
     if (cleaned == text) return;
     edit->setText(cleaned);
@@ -282,13 +290,17 @@ bool userPasswordShort(const MaskedField* f) {
 bool engineerPasswordShort(const MaskedField* f) {
     return kvm::engineerPasswordDigits(f->positionalText()) < kvm::kEngineerPasswordDigits;
 }
-bool timeOutOfRange(const MaskedField* f) { return kvm::judgeTime(f->displayText()) == kvm::TimeVerdict::OutOfRange; }
+bool timeOutOfRange(const MaskedField* f) {
+    return kvm::judgeTime(f->displayText()) == kvm::TimeVerdict::OutOfRange;
+}
 // A binding the installer did not touch is the panel's own (0 = not bound); passing the focus
 // through it must not bind the detector to partition 1.
 bool bindingRefused(const MaskedField* f) {
     return f->isModified() && kvm::judgeBinding(f->text()) != kvm::BindingVerdict::Valid;
 }
-bool keyIncomplete(const MaskedField* f) { return !kvm::keyIsComplete(f->text()); }
+bool keyIncomplete(const MaskedField* f) {
+    return !kvm::keyIsComplete(f->text());
+}
 
 }  // namespace
 
@@ -325,7 +337,8 @@ bool TL640MSettingsForm::RPDExit(int receiver, int detector) {
         case kvm::BindingVerdict::Valid:
             return false;
         case kvm::BindingVerdict::NotANumber:
-            plainBox(QStringLiteral("Значение «%1» недопустимо!\nВведите номер раздела от 1 до 16.").arg(text));
+            plainBox(
+                QStringLiteral("Значение «%1» недопустимо!\nВведите номер раздела от 1 до 16.").arg(text));
             field->setText(QStringLiteral("1"));
             return false;
         case kvm::BindingVerdict::OutOfRange:
@@ -343,7 +356,9 @@ QStringList TL640MSettingsForm::codeTexts() const {
     return texts;
 }
 
-bool TL640MSettingsForm::duressCodesUsed() const { return m_violence->itemIndex() == 1; }
+bool TL640MSettingsForm::duressCodesUsed() const {
+    return m_violence->itemIndex() == 1;
+}
 
 bool TL640MSettingsForm::kodExit(int c) {
     if (!duressCodesUsed()) return false;
@@ -355,11 +370,18 @@ bool TL640MSettingsForm::kodExit(int c) {
         if (conflict.aboveLeft)
             plainBox(QStringLiteral("Код %1 (%2) конфликтует с кодом %3 (%4): код снятия под принуждением "
                                     "кода %1 совпадает с кодом %3!\nКоды должны отличаться больше чем на 1.")
-                         .arg(c).arg(v).arg(conflict.code).arg(w));
+                         .arg(c)
+                         .arg(v)
+                         .arg(conflict.code)
+                         .arg(w));
         else
-            plainBox(QStringLiteral("Код %1 (%2) конфликтует с кодом %3 (%4): код %1 совпадает с кодом "
-                                    "снятия под принуждением кода %3!\nКоды должны отличаться больше чем на 1.")
-                         .arg(c).arg(v).arg(conflict.code).arg(w));
+            plainBox(
+                QStringLiteral("Код %1 (%2) конфликтует с кодом %3 (%4): код %1 совпадает с кодом "
+                               "снятия под принуждением кода %3!\nКоды должны отличаться больше чем на 1.")
+                    .arg(c)
+                    .arg(v)
+                    .arg(conflict.code)
+                    .arg(w));
     }
     return !conflicts.empty();
 }
@@ -395,7 +417,8 @@ void TL640MSettingsForm::KeyChange(int k) {
 }
 
 void TL640MSettingsForm::NameRzdChange(int k) {
-    showOwnName(k, m_partitions.at(static_cast<std::size_t>(k - 1)).name->currentIndex() == livna::kOwnNameItem);
+    showOwnName(k,
+                m_partitions.at(static_cast<std::size_t>(k - 1)).name->currentIndex() == livna::kOwnNameItem);
 }
 
 void TL640MSettingsForm::ViolenceCodeChange() {
@@ -410,7 +433,8 @@ void TL640MSettingsForm::connectChecks() {
     ExitGuard& guard = *m_exitGuard;
     guard.watch(m_userPassword, {[this] { return userPasswordShort(m_userPassword); },
                                  [this] { return PasswordEdit2Exit(); }});
-    guard.watch(m_password, {[this] { return engineerPasswordShort(m_password); }, [this] { return PasswordEditExit(); }});
+    guard.watch(m_password, {[this] { return engineerPasswordShort(m_password); },
+                             [this] { return PasswordEditExit(); }});
     for (int i = 0; i < static_cast<int>(m_times.size()); ++i) {
         MaskedField* field = m_times[static_cast<std::size_t>(i)];
         guard.watch(field, {[field] { return timeOutOfRange(field); }, [this, i] { return TimeExit(i); }});
@@ -418,12 +442,14 @@ void TL640MSettingsForm::connectChecks() {
     for (int r = 1; r <= kvm::kReceivers; ++r)
         for (int d = 1; d <= kvm::kDetectorsPerReceiver; ++d) {
             MaskedField* field = detectorBinding(r, d);
-            guard.watch(field, {[field] { return bindingRefused(field); }, [this, r, d] { return RPDExit(r, d); }});
+            guard.watch(field,
+                        {[field] { return bindingRefused(field); }, [this, r, d] { return RPDExit(r, d); }});
         }
     for (int c = 1; c <= kvm::kCodes; ++c) {
         MaskedField* field = m_codes[static_cast<std::size_t>(c - 1)].edit;
-        guard.watch(field, {[this, c] { return duressCodesUsed() && !kvm::codeConflicts(c, codeTexts()).empty(); },
-                            [this, c] { return kodExit(c); }});
+        guard.watch(field,
+                    {[this, c] { return duressCodesUsed() && !kvm::codeConflicts(c, codeTexts()).empty(); },
+                     [this, c] { return kodExit(c); }});
         connect(field, &QLineEdit::textEdited, this, [this, c] { kodChange(c); });
         connect(field, &MaskedField::clicked, field, &QLineEdit::selectAll);
     }

@@ -49,9 +49,9 @@ std::optional<int> codeValue(const QString& text);
 
 /// A code whose value differs by one from the code being left.
 struct CodeConflict {
-    int code = 0;              ///< 1-based number of the other code
-    bool aboveLeft = false;    ///< true: its value is the left code's value + 1 (the left code's
-                               ///< duress code); false: the left code is its duress code
+    int code = 0;            ///< 1-based number of the other code
+    bool aboveLeft = false;  ///< true: its value is the left code's value + 1 (the left code's
+                             ///< duress code); false: the left code is its duress code
     bool operator==(const CodeConflict&) const = default;
 };
 /// The conflicts of code `left` (1-based) among codes (texts of codes 1..n, blank = not set), in
@@ -89,7 +89,7 @@ void bringPageToFront(QWidget* widget);
 /// field counts as leaving it.
 class ExitGuard : public QObject {
     Q_OBJECT
-public:
+  public:
     struct Check {
         /// Whether leaving now would be answered (a box); asked at once, must show nothing.
         std::function<bool()> refuses;
@@ -109,10 +109,10 @@ public:
     /// Whether a focus change for this reason is the installer leaving a field.
     static bool isLeave(Qt::FocusReason reason);
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void answerPending();
     /// Starts the answer of a leave of field: the press that caused it and any that follow until
     /// the answer are held back.

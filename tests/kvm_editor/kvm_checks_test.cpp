@@ -28,7 +28,8 @@ Q_DECLARE_METATYPE(Qt::FocusReason)
 namespace {
 
 constexpr std::size_t kB3 = 768;
-const QString kUserPasswordBox = QStringLiteral("Недопустимое количество цифр! Количество цифр должно быть от 3 до 6!");
+const QString kUserPasswordBox =
+    QStringLiteral("Недопустимое количество цифр! Количество цифр должно быть от 3 до 6!");
 const QString kEngineerPasswordBox =
     QStringLiteral("Недопустимое количество цифр! Количество цифр в пароле инженера должно быть 4!");
 const QString kDuressBox = QStringLiteral(
@@ -39,8 +40,9 @@ const QString kZeroBox = QStringLiteral("Внимание! 0 недопусти�
 void putCode(SettingsImage& im, int c, const QString& digits) {
     const std::size_t e = 1024 + 8 * static_cast<std::size_t>(c - 1);
     for (std::size_t i = 0; i < 6; ++i)
-        im[e + i] = i < static_cast<std::size_t>(digits.size()) ? encodeDigit(digits.at(static_cast<qsizetype>(i)).digitValue())
-                                                                : kNone;
+        im[e + i] = i < static_cast<std::size_t>(digits.size())
+                        ? encodeDigit(digits.at(static_cast<qsizetype>(i)).digitValue())
+                        : kNone;
 }
 
 /// The factory settings with the voice module and the automatic reminder on (so the four times
@@ -91,7 +93,8 @@ struct ShownEditor : EditorFixture {
     explicit ShownEditor(const SettingsImage& image) {
         showWindow(form.get());
         form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get())) fail(QStringLiteral("the editor did not become active"));
+        if (!QTest::qWaitForWindowActive(form.get()))
+            fail(QStringLiteral("the editor did not become active"));
         form->ApplyImage(image);
         // The voice module's page is kept hidden in this editor; its times are reached by showing it.
         QTabWidget* tabs = form->tabs();
@@ -101,7 +104,9 @@ struct ShownEditor : EditorFixture {
     }
     QWidget* field(const QString& name) const { return find(form.get(), name); }
     template <class W>
-    W* get(const QString& name) const { return control<W>(form.get(), name); }
+    W* get(const QString& name) const {
+        return control<W>(form.get(), name);
+    }
 
     /// Clicks the tabs of a path ("Редактирование ключей ТМ/Ключ ТМ № 1 - 32") in turn, each
     /// in the tab control that is on screen; fails when one was meant to open and did not.
@@ -115,7 +120,8 @@ struct ShownEditor : EditorFixture {
                     if (tabs->tabText(i) != caption || !tabs->isTabVisible(i)) continue;
                     QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(i).center());
                     settle();
-                    if (mustOpen && tabs->currentIndex() != i) fail(QStringLiteral("the tab %1 did not open").arg(caption));
+                    if (mustOpen && tabs->currentIndex() != i)
+                        fail(QStringLiteral("the tab %1 did not open").arg(caption));
                     clicked = true;
                 }
                 if (clicked) break;
@@ -130,8 +136,10 @@ struct ShownEditor : EditorFixture {
         settle();
         if (QApplication::focusWidget() != f) fail(QStringLiteral("%1 did not take the focus").arg(name));
         QTest::keyClick(f, Qt::Key_A, Qt::ControlModifier);
-        if (text.isEmpty()) QTest::keyClick(f, Qt::Key_Delete);
-        else QTest::keyClicks(f, text);
+        if (text.isEmpty())
+            QTest::keyClick(f, Qt::Key_Delete);
+        else
+            QTest::keyClicks(f, text);
     }
     /// Leaves the focused field by clicking the named control, and lets the checks answer.
     void clickOn(const QString& name) {
@@ -152,7 +160,7 @@ struct ShownEditor : EditorFixture {
 
 class KvmChecksTest : public QObject {
     Q_OBJECT
-private slots:
+  private slots:
     void cleanup() { LIVNA_VERIFY_NO_WINDOW_LEFT(); }
 
     // ---- the judgements ---------------------------------------------------------------------
@@ -227,10 +235,12 @@ private slots:
         QTest::newRow("left the higher") << pair << 2 << QList<int>{} << QList<int>{1};
         QTest::newRow("no neighbour") << pair << 4 << QList<int>{} << QList<int>{};
         QTest::newRow("blank code left") << pair << 3 << QList<int>{} << QList<int>{};
-        QTest::newRow("inner spaces do not split") << QStringList{"1 2 3", "12 4"} << 1 << QList<int>{2} << QList<int>{};
+        QTest::newRow("inner spaces do not split")
+            << QStringList{"1 2 3", "12 4"} << 1 << QList<int>{2} << QList<int>{};
         QTest::newRow("both neighbours, in code order")
             << QStringList{"125", "99", "124", "123"} << 3 << QList<int>{1} << QList<int>{4};
-        QTest::newRow("equal codes are no conflict") << QStringList{"55", "55"} << 1 << QList<int>{} << QList<int>{};
+        QTest::newRow("equal codes are no conflict")
+            << QStringList{"55", "55"} << 1 << QList<int>{} << QList<int>{};
         QTest::newRow("six digits") << QStringList{"999999", "999998"} << 2 << QList<int>{1} << QList<int>{};
     }
     void codeConflicts() {
@@ -240,7 +250,8 @@ private slots:
         QFETCH(QList<int>, below);
         QList<int> gotAbove;
         QList<int> gotBelow;
-        for (const kvm::CodeConflict& c : kvm::codeConflicts(left, codes)) (c.aboveLeft ? gotAbove : gotBelow) << c.code;
+        for (const kvm::CodeConflict& c : kvm::codeConflicts(left, codes))
+            (c.aboveLeft ? gotAbove : gotBelow) << c.code;
         QCOMPARE(gotAbove, above);
         QCOMPARE(gotBelow, below);
     }
@@ -249,11 +260,20 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("code");
         QTest::addColumn<QString>("key");
-        QTest::newRow("digits") << "0123456789" << "123456789" << "0123456789";
-        QTest::newRow("hex letters") << "ABCDEFG" << "" << "ABCDEF";
-        QTest::newRow("lower case") << "abcdef" << "" << "";
-        QTest::newRow("signs and blanks") << "1 -2_x" << "1 2" << "12";
-        QTest::newRow("Cyrillic look-alikes") << QString::fromUtf8("АВС1") << "1" << "1";
+        QTest::newRow("digits") << "0123456789"
+                                << "123456789"
+                                << "0123456789";
+        QTest::newRow("hex letters") << "ABCDEFG"
+                                     << ""
+                                     << "ABCDEF";
+        QTest::newRow("lower case") << "abcdef"
+                                    << ""
+                                    << "";
+        QTest::newRow("signs and blanks") << "1 -2_x"
+                                          << "1 2"
+                                          << "12";
+        QTest::newRow("Cyrillic look-alikes") << QString::fromUtf8("АВС1") << "1"
+                                              << "1";
     }
     void keptCharacters() {
         QFETCH(QString, text);
@@ -310,51 +330,86 @@ private slots:
         const QString keys = QStringLiteral("Редактирование ключей ТМ/Ключ ТМ № 1 - 32");
 
         QTest::newRow("user password, two digits and four spaces")
-            << main << "PasswordEdit2" << "12    " << "PasswordEdit" << false << QStringList{kUserPasswordBox} << sys
-            << "12    " << true;
+            << main << "PasswordEdit2"
+            << "12    "
+            << "PasswordEdit" << false << QStringList{kUserPasswordBox} << sys << "12    " << true;
         QTest::newRow("user password, two digits, Tab")
-            << main << "PasswordEdit2" << "12" << "Tab" << false << QStringList{kUserPasswordBox} << sys << "12" << true;
-        QTest::newRow("user password, emptied") << main << "PasswordEdit2" << "" << "PasswordEdit" << false
-                                                << QStringList{kUserPasswordBox} << sys << "" << true;
-        QTest::newRow("user password, three digits")
-            << main << "PasswordEdit2" << "123" << "PasswordEdit" << false << QStringList{} << "" << "123" << false;
-        QTest::newRow("user password, digits apart")
-            << main << "PasswordEdit2" << "1 2 3" << "PasswordEdit" << false << QStringList{} << "" << "1 2 3" << false;
+            << main << "PasswordEdit2"
+            << "12"
+            << "Tab" << false << QStringList{kUserPasswordBox} << sys << "12" << true;
+        QTest::newRow("user password, emptied")
+            << main << "PasswordEdit2"
+            << ""
+            << "PasswordEdit" << false << QStringList{kUserPasswordBox} << sys << "" << true;
+        QTest::newRow("user password, three digits") << main << "PasswordEdit2"
+                                                     << "123"
+                                                     << "PasswordEdit" << false << QStringList{} << ""
+                                                     << "123" << false;
+        QTest::newRow("user password, digits apart") << main << "PasswordEdit2"
+                                                     << "1 2 3"
+                                                     << "PasswordEdit" << false << QStringList{} << ""
+                                                     << "1 2 3" << false;
         QTest::newRow("engineer password, three digits")
-            << main << "PasswordEdit" << "536" << "PasswordEdit2" << false << QStringList{kEngineerPasswordBox} << sys
-            << "536" << true;
+            << main << "PasswordEdit"
+            << "536"
+            << "PasswordEdit2" << false << QStringList{kEngineerPasswordBox} << sys << "536" << true;
         QTest::newRow("engineer password, a blank inside")
-            << main << "PasswordEdit" << "53 6" << "PasswordEdit2" << false << QStringList{kEngineerPasswordBox} << sys
-            << "53 6" << true;
-        QTest::newRow("engineer password, four digits")
-            << main << "PasswordEdit" << "5364" << "Tab" << false << QStringList{} << "" << "5364" << false;
+            << main << "PasswordEdit"
+            << "53 6"
+            << "PasswordEdit2" << false << QStringList{kEngineerPasswordBox} << sys << "53 6" << true;
+        QTest::newRow("engineer password, four digits") << main << "PasswordEdit"
+                                                        << "5364"
+                                                        << "Tab" << false << QStringList{} << ""
+                                                        << "5364" << false;
 
-        QTest::newRow("time 25:00") << voice << "SilenceStart" << "2500" << "SilenceStop" << false
-                                    << QStringList{"25:00", range} << plain << "25:00" << true;
-        QTest::newRow("time 12:60") << voice << "SilenceStop" << "1260" << "SilenceStart" << false
-                                    << QStringList{"12:60", range} << plain << "12:60" << true;
-        QTest::newRow("time 24:00") << voice << "TimeReminder" << "2400" << "SilenceStart" << false << QStringList{}
-                                    << "" << "24:00" << false;
-        QTest::newRow("time with a blank place") << voice << "TimeReminder1" << "2" << "SilenceStart" << false
-                                                 << QStringList{} << "" << "2:" << false;
+        QTest::newRow("time 25:00") << voice << "SilenceStart"
+                                    << "2500"
+                                    << "SilenceStop" << false << QStringList{"25:00", range} << plain
+                                    << "25:00" << true;
+        QTest::newRow("time 12:60") << voice << "SilenceStop"
+                                    << "1260"
+                                    << "SilenceStart" << false << QStringList{"12:60", range} << plain
+                                    << "12:60" << true;
+        QTest::newRow("time 24:00") << voice << "TimeReminder"
+                                    << "2400"
+                                    << "SilenceStart" << false << QStringList{} << ""
+                                    << "24:00" << false;
+        QTest::newRow("time with a blank place") << voice << "TimeReminder1"
+                                                 << "2"
+                                                 << "SilenceStart" << false << QStringList{} << ""
+                                                 << "2:" << false;
 
-        QTest::newRow("binding x") << bindings << "RPD11" << "x" << "RPD12" << false
-                                   << QStringList{"недопустимо", "от 1 до 16"} << plain << "1" << false;
-        QTest::newRow("binding 0") << bindings << "RPD11" << "0" << "RPD12" << false
-                                   << QStringList{"от 1 до 16"} << plain << "1" << true;
-        QTest::newRow("binding 17") << bindings << "RPD148" << "17" << "RPD11" << false
-                                    << QStringList{"от 1 до 16"} << plain << "1" << true;
-        QTest::newRow("binding 16") << bindings << "RPD11" << "16" << "RPD12" << false << QStringList{} << "" << "16"
-                                    << false;
+        QTest::newRow("binding x") << bindings << "RPD11"
+                                   << "x"
+                                   << "RPD12" << false << QStringList{"недопустимо", "от 1 до 16"} << plain
+                                   << "1" << false;
+        QTest::newRow("binding 0") << bindings << "RPD11"
+                                   << "0"
+                                   << "RPD12" << false << QStringList{"от 1 до 16"} << plain << "1" << true;
+        QTest::newRow("binding 17") << bindings << "RPD148"
+                                    << "17"
+                                    << "RPD11" << false << QStringList{"от 1 до 16"} << plain << "1" << true;
+        QTest::newRow("binding 16") << bindings << "RPD11"
+                                    << "16"
+                                    << "RPD12" << false << QStringList{} << ""
+                                    << "16" << false;
 
-        QTest::newRow("key of four, answered No") << keys << "Key1" << "12AB" << "Key2" << true
-                                                  << QStringList{"Ключ ТМ 1", "4 из 12"} << sys << "0000000012AB"
-                                                  << false;
-        QTest::newRow("key of four, answered Yes") << keys << "Key2" << "12AB" << "Key1" << false
-                                                   << QStringList{"Ключ ТМ 2", "4 из 12"} << sys << "12AB" << true;
-        QTest::newRow("key of twelve") << keys << "Key1" << "0123456789AB" << "Key2" << false << QStringList{} << ""
+        QTest::newRow("key of four, answered No")
+            << keys << "Key1"
+            << "12AB"
+            << "Key2" << true << QStringList{"Ключ ТМ 1", "4 из 12"} << sys << "0000000012AB" << false;
+        QTest::newRow("key of four, answered Yes")
+            << keys << "Key2"
+            << "12AB"
+            << "Key1" << false << QStringList{"Ключ ТМ 2", "4 из 12"} << sys << "12AB" << true;
+        QTest::newRow("key of twelve") << keys << "Key1"
+                                       << "0123456789AB"
+                                       << "Key2" << false << QStringList{} << ""
                                        << "0123456789AB" << false;
-        QTest::newRow("key emptied") << keys << "Key1" << "" << "Tab" << false << QStringList{} << "" << "" << false;
+        QTest::newRow("key emptied") << keys << "Key1"
+                                     << ""
+                                     << "Tab" << false << QStringList{} << ""
+                                     << "" << false;
     }
     void exitChecks() {
         QFETCH(QString, page);
@@ -369,10 +424,13 @@ private slots:
         ShownEditor e;
         e.openTab(page);
         e.typeOver(field, typed);
-        QVERIFY2(e.fake.dialogs.messages().empty(), qPrintable(e.messageTexts().join(" | ")));  // typing says nothing
+        QVERIFY2(e.fake.dialogs.messages().empty(),
+                 qPrintable(e.messageTexts().join(" | ")));  // typing says nothing
         if (answerNo) e.fake.dialogs.answerNext(MsgAnswer::No);
-        if (leaveTo == QStringLiteral("Tab")) e.tab();
-        else e.clickOn(leaveTo);
+        if (leaveTo == QStringLiteral("Tab"))
+            e.tab();
+        else
+            e.clickOn(leaveTo);
 
         const auto shown = e.fake.dialogs.messages();
         QCOMPARE(shown.size(), std::size_t(boxes.isEmpty() ? 0 : 1));
@@ -382,7 +440,9 @@ private slots:
             QCOMPARE(QString::fromStdString(shown.front().caption), caption);
             const bool question = shown.front().buttons == MsgButtons::YesNo;
             const bool plainBox = caption == QString::fromUtf8(kApplicationTitle);
-            QCOMPARE(shown.front().icon, question ? MsgIcon::Question : plainBox ? MsgIcon::None : MsgIcon::Warning);
+            QCOMPARE(shown.front().icon, question   ? MsgIcon::Question
+                                         : plainBox ? MsgIcon::None
+                                                    : MsgIcon::Warning);
         }
         QWidget* f = e.field(field);
         QCOMPARE(qobject_cast<QLineEdit*>(f)->displayText().remove(u'_'), textAfter);
@@ -423,9 +483,15 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("left");
         QTest::addColumn<int>("warnings");
-        QTest::newRow("user, zero in the middle") << "PasswordEdit2" << "102" << "12" << 1;
-        QTest::newRow("user, two zeros") << "PasswordEdit2" << "0120" << "12" << 2;
-        QTest::newRow("engineer, zero at the end") << "PasswordEdit" << "5360" << "536" << 1;
+        QTest::newRow("user, zero in the middle") << "PasswordEdit2"
+                                                  << "102"
+                                                  << "12" << 1;
+        QTest::newRow("user, two zeros") << "PasswordEdit2"
+                                         << "0120"
+                                         << "12" << 2;
+        QTest::newRow("engineer, zero at the end") << "PasswordEdit"
+                                                   << "5360"
+                                                   << "536" << 1;
     }
     void userPassword_zeroTyped_leavesTheOtherDigitsWithOneWarning() {
         QFETCH(QString, field);
@@ -444,11 +510,16 @@ private slots:
         QTest::addColumn<bool>("duress");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("named");  // the other code the box names, empty = no box
-        QTest::newRow("used, leaving the lower") << true << "kod1" << "2";
-        QTest::newRow("used, leaving the higher") << true << "kod2" << "1";
-        QTest::newRow("used, leaving a code far from both") << true << "kod4" << "";
-        QTest::newRow("not used, leaving the lower") << false << "kod1" << "";
-        QTest::newRow("not used, leaving the higher") << false << "kod2" << "";
+        QTest::newRow("used, leaving the lower") << true << "kod1"
+                                                 << "2";
+        QTest::newRow("used, leaving the higher") << true << "kod2"
+                                                  << "1";
+        QTest::newRow("used, leaving a code far from both") << true << "kod4"
+                                                            << "";
+        QTest::newRow("not used, leaving the lower") << false << "kod1"
+                                                     << "";
+        QTest::newRow("not used, leaving the higher") << false << "kod2"
+                                                      << "";
     }
     void codeExit_neighbouringCodes_conflictOnLeavingEither() {
         QFETCH(bool, duress);
@@ -458,7 +529,8 @@ private slots:
         QVERIFY2(e.fake.dialogs.messages().empty(), "showing the image checks no code");
         e.openTab(QStringLiteral("Редактирование кодов"));
         e.clickOn(left);
-        const QString other = left == QStringLiteral("kod4") ? QStringLiteral("kod1") : QStringLiteral("kod4");
+        const QString other =
+            left == QStringLiteral("kod4") ? QStringLiteral("kod1") : QStringLiteral("kod4");
         e.clickOn(other);
         const auto shown = e.fake.dialogs.messages();
         if (named.isEmpty()) {
@@ -495,7 +567,8 @@ private slots:
         const QStringList told = e.messageTexts();
         QCOMPARE(told.size(), named.size());
         for (qsizetype i = 0; i < named.size(); ++i)
-            QVERIFY2(told[i].contains(QStringLiteral("конфликтует с кодом %1 ").arg(named[i])), qPrintable(told[i]));
+            QVERIFY2(told[i].contains(QStringLiteral("конфликтует с кодом %1 ").arg(named[i])),
+                     qPrintable(told[i]));
         QCOMPARE(focusName(), named.isEmpty() ? QStringLiteral("kod4") : QStringLiteral("kod3"));
         // The two cases read differently: code 3 as the duress code of the other, or the other way.
         if (named.size() == 2) QVERIFY(told[0].section(u':', 1) != told[1].section(u':', 1));
@@ -506,7 +579,8 @@ private slots:
         QTest::addColumn<QString>("code2");
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("focus");
-        QTest::newRow("code 2 is code 1 + 1") << 4 << "124" << QStringList{kDuressBox, "конфликтует с кодом 2 "} << "kod1";
+        QTest::newRow("code 2 is code 1 + 1")
+            << 4 << "124" << QStringList{kDuressBox, "конфликтует с кодом 2 "} << "kod1";
         QTest::newRow("no conflict") << 4 << "55" << QStringList{kDuressBox} << "";
         QTest::newRow("no codes in use") << 0 << "124" << QStringList{kDuressBox} << "";
     }
@@ -524,9 +598,11 @@ private slots:
         const QStringList told = e.messageTexts();
         QCOMPARE(told.size(), boxes.size());
         QCOMPARE(told.front(), kDuressBox);
-        QCOMPARE(QString::fromStdString(e.fake.dialogs.messages().front().caption), QString::fromUtf8(kCaptionSystemMessage));
+        QCOMPARE(QString::fromStdString(e.fake.dialogs.messages().front().caption),
+                 QString::fromUtf8(kCaptionSystemMessage));
         QCOMPARE(e.fake.dialogs.messages().front().icon, MsgIcon::Warning);
-        for (qsizetype i = 1; i < boxes.size(); ++i) QVERIFY2(told[i].contains(boxes[i]), qPrintable(told[i]));
+        for (qsizetype i = 1; i < boxes.size(); ++i)
+            QVERIFY2(told[i].contains(boxes[i]), qPrintable(told[i]));
         if (!focus.isEmpty()) QCOMPARE(focusName(), focus);
         if (!focus.isEmpty()) return;  // leaving code 1 now would rightly be refused
         // Choosing it again changes nothing and says nothing; going back says nothing either.
@@ -549,10 +625,14 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("left");
         QTest::addColumn<int>("zeroBoxes");
-        QTest::newRow("a zero") << "1203" << "123" << 1;
-        QTest::newRow("two zeros") << "0450" << "45" << 2;
-        QTest::newRow("letters and signs") << "1a2-3" << "123" << 0;
-        QTest::newRow("blanks stay") << "1 2" << "1 2" << 0;
+        QTest::newRow("a zero") << "1203"
+                                << "123" << 1;
+        QTest::newRow("two zeros") << "0450"
+                                   << "45" << 2;
+        QTest::newRow("letters and signs") << "1a2-3"
+                                           << "123" << 0;
+        QTest::newRow("blanks stay") << "1 2"
+                                     << "1 2" << 0;
     }
     void codeEntry_keepsDigitsOneToNineAndBlanks() {
         QFETCH(QString, typed);
@@ -577,9 +657,12 @@ private slots:
     void keyEntry_keepsUpperCaseHexDigits_data() {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("left");
-        QTest::newRow("lower-case hex letters show in upper case") << "ab12" << "AB12";
-        QTest::newRow("letters beyond F and signs") << "1g2-Z3!" << "123";
-        QTest::newRow("twelve hex digits") << "0123456789ab" << "0123456789AB";
+        QTest::newRow("lower-case hex letters show in upper case") << "ab12"
+                                                                   << "AB12";
+        QTest::newRow("letters beyond F and signs") << "1g2-Z3!"
+                                                    << "123";
+        QTest::newRow("twelve hex digits") << "0123456789ab"
+                                           << "0123456789AB";
     }
     void keyEntry_keepsUpperCaseHexDigits() {
         QFETCH(QString, typed);
@@ -595,8 +678,12 @@ private slots:
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
-        QTest::newRow("code") << "Редактирование кодов" << "kod1" << "123";
-        QTest::newRow("key") << "Редактирование ключей ТМ" << "Key1" << "0123456789AB";
+        QTest::newRow("code") << "Редактирование кодов"
+                              << "kod1"
+                              << "123";
+        QTest::newRow("key") << "Редактирование ключей ТМ"
+                             << "Key1"
+                             << "0123456789AB";
     }
     void selectOnClick_selectsTheWholeCodeOrKey() {
         QFETCH(QString, page);
@@ -646,8 +733,10 @@ private slots:
         e.get<QLineEdit>("SilenceStop")->setText(QStringLiteral("12:60"));  // as an image could leave it
         e.typeOver(QStringLiteral("SilenceStart"), QStringLiteral("2500"));
         // The field after SilenceStart in the Tab order is SilenceStop.
-        if (byTab) e.tab();
-        else e.clickOn(QStringLiteral("SilenceStop"));
+        if (byTab)
+            e.tab();
+        else
+            e.clickOn(QStringLiteral("SilenceStop"));
         QCOMPARE(e.messageTexts().size(), 1);
         QVERIFY2(e.lastMessage().contains(QStringLiteral("25:00")), qPrintable(e.lastMessage()));
         QCOMPARE(focusName(), QStringLiteral("SilenceStart"));
@@ -706,9 +795,12 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("refused");
-        QTest::newRow("short password, button") << "12" << "SaveBitBtn" << true;
-        QTest::newRow("short password, a click into it") << "12" << "PasswordEdit2" << false;
-        QTest::newRow("password right, button") << "123" << "SaveBitBtn" << false;
+        QTest::newRow("short password, button") << "12"
+                                                << "SaveBitBtn" << true;
+        QTest::newRow("short password, a click into it") << "12"
+                                                         << "PasswordEdit2" << false;
+        QTest::newRow("password right, button") << "123"
+                                                << "SaveBitBtn" << false;
     }
     void clickOnInactiveWindow_leavingInvalidField_isHeldBack() {
         QFETCH(QString, typed);
@@ -726,7 +818,8 @@ private slots:
 
         e.clickOn(target);
         bool saveAsked = false;
-        for (const auto& call : e.fake.dialogs.calls()) saveAsked |= call.kind == ScriptedDialogService::Kind::Save;
+        for (const auto& call : e.fake.dialogs.calls())
+            saveAsked |= call.kind == ScriptedDialogService::Kind::Save;
         QCOMPARE(e.messageTexts(), refused ? QStringList{kUserPasswordBox} : QStringList{});
         QCOMPARE(saveAsked, !refused && target == QStringLiteral("SaveBitBtn"));
         if (refused) {
@@ -743,7 +836,8 @@ private slots:
         e.typeOver(QStringLiteral("Key3"), QStringLiteral("ABC"));
         e.openTab(QStringLiteral("Главная"), false);  // answered Yes: back to the key
         QCOMPARE(e.fake.dialogs.messages().size(), std::size_t{1});
-        QCOMPARE(e.form->tabs()->tabText(e.form->tabs()->currentIndex()), QStringLiteral("Редактирование ключей ТМ"));
+        QCOMPARE(e.form->tabs()->tabText(e.form->tabs()->currentIndex()),
+                 QStringLiteral("Редактирование ключей ТМ"));
         QCOMPARE(focusName(), QStringLiteral("Key3"));
         QCOMPARE(e.text("Key3"), QStringLiteral("ABC"));
     }
@@ -815,7 +909,7 @@ private slots:
         form.hide();
     }
 
-private:
+  private:
     /// Scripted boxes that, like real ones, make another window active while they are up.
     struct FocusTakingDialogs : ScriptedDialogService {
         QWidget* window = nullptr;
