@@ -469,7 +469,7 @@ QWidget* TL640MSettingsForm::buildBindingPage(int receiver, bool systemNumbers) 
     }
     grid->setColumnStretch(2 * kColumns, 1);
     if (!systemNumbers) {
-        auto* hint = new QLabel(QStringLiteral("Номер раздела 1..16, 0 - не привязан"), content);
+        auto* hint = new QLabel(QStringLiteral("Номер раздела от 1 до 16 (0 в считанных настройках - извещатель не привязан)"), content);
         grid->addWidget(hint, kRowsPerColumn, 0, 1, 2 * kColumns);
     }
     return scrolled(content);
