@@ -6,12 +6,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QStackedWidget>
 #include <QTabWidget>
 
 #include <span>
 
 #include "common/kvm_encoding.h"
+#include "kvm_editor/l640msettingschecks.h"
 #include "kvm_editor/l640msettingsunit.h"
 
 namespace livna {
@@ -278,14 +278,7 @@ void TL640MSettingsForm::applyAccessRows(const SettingsImage&) {
 bool TL640MSettingsForm::refuse(QWidget* field, const QString& text) {
     context().dialogs.inform(kCaptionSystemMessage, text.toStdString(), MsgIcon::Warning);
     // Bring the field's page to the front so the installer sees what to fix.
-    for (QWidget* w = field; w != nullptr; w = w->parentWidget()) {
-        auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget());
-        if (stack == nullptr) continue;
-        if (auto* tabs = qobject_cast<QTabWidget*>(stack->parentWidget())) {
-            const int index = tabs->indexOf(w);
-            if (index >= 0 && tabs->isTabVisible(index)) tabs->setCurrentIndex(index);
-        }
-    }
+    bringPageToFront(field);
     field->setFocus();
     return false;
 }
