@@ -90,19 +90,28 @@ int main(int argc, char** argv) {
         });
     }
 
-    const std::string root = options->root.empty() ? defaultUsbRoot() : options->root;
-    auto publisher = FifoPanelPublisher::publish(root, board, error);
-    if (!publisher) {
-        std::cerr << "panelsim: " << error << '\n';
-        return 1;
-    }
-    g_stopFd = publisher->stopDescriptor();
+    // A stop signal that arrives while the folder is being published must still remove it: hold
+    // the signals back until the handler has somewhere to write, then let any pending one in.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
     struct sigaction sa {};
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     ::sigaction(SIGINT, &sa, nullptr);
     ::sigaction(SIGTERM, &sa, nullptr);
     ::signal(SIGPIPE, SIG_IGN);
+
+    const std::string root = options->root.empty() ? defaultUsbRoot() : options->root;
+    auto publisher = FifoPanelPublisher::publish(root, board, error);
+    if (publisher) g_stopFd = publisher->stopDescriptor();
+    ::sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
+    if (!publisher) {
+        std::cerr << "panelsim: " << error << '\n';
+        return 1;
+    }
 
     board.record(publisher->elapsedMs(), "start type " + std::to_string(board.typeCode()) + " version " +
                                              std::to_string(board.versionCode()));

@@ -79,6 +79,19 @@ protected:
 
     /// Starts panelsim on the private root and waits until `expectPanels` panels are served.
     void start(std::vector<std::string> args, int expectPanels = 1) {
+        spawn(std::move(args));
+        const auto t = Clock::now();
+        int count = 0;
+        for (;;) {
+            pipes().UsbCountDevices(count);
+            if (count == expectPanels || msSince(t) > 5000) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ASSERT_EQ(count, expectPanels) << "panelsim did not publish its panel";
+    }
+
+    /// Starts panelsim on the private root without waiting for anything.
+    void spawn(std::vector<std::string> args) {
         args.insert(args.begin(), {PANELSIM_PATH, "--root", root});
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(a.data());
@@ -91,14 +104,6 @@ protected:
         posix_spawn_file_actions_destroy(&actions);
         ASSERT_EQ(rc, 0);
         m_pids.push_back(pid);
-        const auto t = Clock::now();
-        int count = 0;
-        for (;;) {
-            pipes().UsbCountDevices(count);
-            if (count == expectPanels || msSince(t) > 5000) break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        ASSERT_EQ(count, expectPanels) << "panelsim did not publish its panel";
     }
 
     /// Sends sig to the last panelsim started and returns its exit status.
@@ -262,6 +267,22 @@ TEST_F(PanelsimRun, stopSignals_removeTheFolder_butAKilledPublishersFolderIsNotC
     EXPECT_FALSE(pipes().UsbCountDevices(count));
     EXPECT_EQ(count, 0);
     EXPECT_TRUE(dialogs.calls().empty());
+}
+
+// The folder appears before the panel is ready to serve; a stop signal in that moment must
+// remove it all the same.
+TEST_F(PanelsimRun, stopSignalRightAfterTheFolderAppears_stillRemovesIt) {
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        spawn({});
+        const auto t = Clock::now();
+        while (panelFolders() == 0 && msSince(t) < 5000) {
+        }
+        ASSERT_EQ(panelFolders(), 1u) << "panelsim did not publish its folder";
+        const int status = stop(SIGTERM);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "ended by the signal itself";
+        ASSERT_EQ(panelFolders(), 0u);
+    }
 }
 
 TEST_F(PanelsimRun, twoPanels_areBothCounted_andNeitherIsKept) {
