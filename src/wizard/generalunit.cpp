@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -145,6 +146,17 @@ void WorkWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     QDialog::closeEvent(event);  // goes through reject(), the window's own close path
+}
+
+void WorkWindow::keyPressEvent(QKeyEvent* event) {
+    // A dialog presses its default button on Enter, and that would be whichever button came
+    // first (the help button): Enter typed in a field would open the help or start an action
+    // while the installer is still editing. A focused button takes its own Enter before this.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool WorkWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QLayout;
 class QProgressBar;
@@ -137,6 +138,7 @@ protected:
 
     void reject() override;  // Esc and the close box take the window's own close path
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;  // Enter in a field presses no button
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
@@ -221,6 +222,34 @@ private slots:
         QFETCH(bool, present);
         QFETCH(QString, target);
         QCOMPARE(QString::fromStdString(helpTarget(winHelp, present)), target);
+    }
+
+    // Enter in a field is no command: nothing of the window may be pressed by it (the help
+    // button used to be, as the dialog's default).
+    void enterInAField_pressesNoButton_data() { addWindowRows(); }
+    void enterInAField_pressesNoButton() {
+        QFETCH(QString, kind);
+        FakeServices fake;
+        auto window = makeWindow(kind, fake.ctx);
+        showWindow(window.get());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        // A field of the window's own next to those it shows, so that every window has one.
+        auto* probe = new QLineEdit(window.get());
+        probe->setObjectName(QStringLiteral("probe"));
+        probe->show();
+        fake.dialogs.clear();
+        for (QLineEdit* edit : window->findChildren<QLineEdit*>()) {
+            if (!edit->isVisible() || !edit->isEnabled() || edit->isReadOnly()) continue;
+            edit->setFocus(Qt::TabFocusReason);
+            for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) QTest::keyClick(edit, key);
+            QCoreApplication::processEvents();
+            QVERIFY2(fake.launcher.documents.empty() && fake.launcher.programs.empty(),
+                     qPrintable("Enter in " + edit->objectName() + " opened something"));
+            QVERIFY2(fake.dialogs.calls().empty(), qPrintable("Enter in " + edit->objectName() + " asked something"));
+            QVERIFY(window->isVisible());
+        }
+        window->hide();
     }
 
     void busy_holdsOffEscAndTheCloseBox() {
