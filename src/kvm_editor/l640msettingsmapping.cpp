@@ -97,7 +97,9 @@ void TL640MSettingsForm::ApplyImage(const SettingsImage& source) {
 
     // 1..2: tabs, communicators, user password (one character at a time: each change runs the
     // password rule, which drops a digit 0 with its warning).
-    m_tabs->setEnabled(true);
+    // While an exchange runs (a read shows its image before the registration blocks come) the
+    // window's controls stay off; the exchange switches them back on when it ends.
+    if (!busy()) m_tabs->setEnabled(true);
     m_phone->setItemIndex(v(63) != 0 ? 0 : 1);
     m_gsm->setItemIndex(v(34) != 0 ? 0 : 1);
     m_userPassword->clear();

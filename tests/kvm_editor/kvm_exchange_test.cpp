@@ -778,6 +778,44 @@ class KvmExchangeTest : public QObject {
         QCOMPARE(got, button == "ConnectButton" ? QStringList({"identify AA"}) + once : once);
     }
 
+    // The same while the registration blocks travel too, watched on every turn of the event
+    // loop: showing the read image must not bring the tabs back before the exchange ends.
+    void busyExchange_withRegistrationCopy_keepsEverythingOffToTheEnd_data() {
+        busyExchange_holdsOffEverything_data();
+    }
+    void busyExchange_withRegistrationCopy_keepsEverythingOffToTheEnd() {
+        QFETCH(QString, button);
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            goOnline(e);
+            if (button != "ConnectButton") click(e, "ConnectButton");
+            control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+            e->setRegistrationCopy(panelRegistrationLines(rig.board()), QString());
+            rig.board().clearEvents();
+            int turns = 0;
+            QStringList enabledDuring;
+            QTimer watch;
+            watch.setInterval(0);
+            connect(&watch, &QTimer::timeout, e, [&] {
+                if (!e->busy()) return;
+                ++turns;
+                for (const QString& name : enabledStarters(e))
+                    if (!enabledDuring.contains(name)) enabledDuring << name;
+            });
+            watch.start();
+            click(e, button);
+            watch.stop();
+            QVERIFY2(turns > 8, qPrintable(QString("watched on %1 turns only").arg(turns)));
+            QCOMPARE(enabledDuring, QStringList());
+            QCOMPARE(enabledButtons(e), kConnected);
+            QVERIFY(control<QTabWidget>(e, "PageControl1")->isEnabled());
+        });
+        const QStringList got = requests(rig.board());
+        const QStringList once = button == "WriteButton" ? kSettingsWrites + kRegistrationWrites
+                                                         : kSettingsReads + kRegistrationReads;
+        QCOMPARE(got, button == "ConnectButton" ? QStringList({"identify AA"}) + once : once);
+    }
+
     // ---- end to end -----------------------------------------------------------------------------
 
     void edits_writtenAndReadBack_data() {
