@@ -195,7 +195,10 @@ void TL640MSettingsForm::setRowInUse(AccessRow& row, bool inUse) {
         row.edit->clear();
         for (QCheckBox* box : row.partitions) box->setChecked(false);
     }
-    if (row.edit->isEnabled() == inUse) return;  // colours and states already right
+    // The row's own state, not the effective one: while an exchange holds the tabs off every row
+    // reads as disabled, and a row leaving use must still be locked and greyed.
+    const bool enabledNow = !row.edit->testAttribute(Qt::WA_ForceDisabled);
+    if (enabledNow == inUse) return;  // colours and states already right
     row.edit->setEnabled(inUse);
     QPalette palette = row.edit->palette();
     const QColor colour = inUse ? rowInUseColour() : rowNotInUseColour();

@@ -457,6 +457,36 @@ class KvmExchangeTest : public QObject {
         QCOMPARE(requests(rig.board()), kSettingsReads);  // the blocks after it are still asked for
     }
 
+    // A panel with fewer codes and keys in use than the editor showed: the rows beyond its
+    // counts are greyed and locked once the read is shown, as when a file is loaded.
+    void read_fewerCodesAndKeys_locksTheRowsBeyond() {
+        SettingsImage panel = denseImage();
+        panel[23] = 3;
+        panel[22] = 40;
+        Rig rig;
+        rig.board().loadImage(panel);
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            e->ApplyImage(denseImage());  // all 32 codes and 96 keys in use
+            connectPanel(e);
+            QCOMPARE(status(e), kRead);
+            QCOMPARE(e->codesInUse(), 3);
+            QCOMPARE(e->keysInUse(), 40);
+            for (const auto& [kind, count, inUse] : {std::tuple{QStringLiteral("code"), kvm::kCodes, 3},
+                                                     std::tuple{QStringLiteral("key"), kvm::kKeys, 40}})
+                for (int i = 1; i <= count; ++i) {
+                    const auto& row = kind == "code" ? e->codeRow(i) : e->keyRow(i);
+                    const bool used = i <= inUse;
+                    const QString where = QStringLiteral("%1 %2").arg(kind).arg(i);
+                    QVERIFY2(row.edit->isEnabled() == used, qPrintable(where));
+                    QVERIFY2(row.partitions[0]->isEnabled() == used, qPrintable(where));
+                    QVERIFY2(row.edit->palette().color(QPalette::Base) ==
+                                 (used ? TL640MSettingsForm::rowInUseColour()
+                                       : TL640MSettingsForm::rowNotInUseColour()),
+                             qPrintable(where));
+                }
+        });
+    }
+
     void read_withRegistrationOption_keepsTheWholeCopy() {
         Rig rig;
         rig.inEditor([&](TL640MSettingsForm* e) {

@@ -246,7 +246,8 @@ private slots:
             QCoreApplication::processEvents();
             QVERIFY2(fake.launcher.documents.empty() && fake.launcher.programs.empty(),
                      qPrintable("Enter in " + edit->objectName() + " opened something"));
-            QVERIFY2(fake.dialogs.calls().empty(), qPrintable("Enter in " + edit->objectName() + " asked something"));
+            QVERIFY2(fake.dialogs.calls().empty(),
+                     qPrintable("Enter in " + edit->objectName() + " asked something"));
             QVERIFY(window->isVisible());
         }
         window->hide();
