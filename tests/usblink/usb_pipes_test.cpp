@@ -303,6 +303,44 @@ TEST(UsbDiscovery, openFailures_areShownOnce_andNotCounted) {
     EXPECT_EQ(dialogs.messages()[0].text, "Permission denied");
 }
 
+TEST(UsbDiscovery, onePanelWhosePipesFailTheirFlush_isNotKept_andItsPipesAreClosed) {
+    struct Case {
+        const char* name;
+        PipeRole role;
+        IoStatus status;
+        bool kept;
+    };
+    const Case cases[] = {
+        {"write pipe fails", PipeRole::Write, IoStatus::Failed, false},
+        {"read pipe fails", PipeRole::Read, IoStatus::Failed, false},
+        {"write pipe closed", PipeRole::Write, IoStatus::Closed, false},
+        {"write pipe only times out", PipeRole::Write, IoStatus::TimedOut, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryUsbPlatform platform;
+        RecordingSleeper sleeper;
+        ScriptedDialogService dialogs;
+        ScriptedDevice device;
+        platform.addDevice("dev", device);
+        platform.failIo("dev", c.role, c.status, c.status == IoStatus::TimedOut ? "" : "Input/output error");
+        UsbPipes pipes(platform, sleeper, &dialogs);
+        int count = -1;
+        EXPECT_EQ(pipes.UsbCountDevices(count), c.kept);
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(pipes.present(), c.kept);
+        EXPECT_EQ(pipes.isOpen(), c.kept);
+        EXPECT_EQ(platform.openPipeCount("dev"), c.kept ? 2 : 0);
+        if (c.kept) {
+            EXPECT_TRUE(dialogs.calls().empty());
+        } else {
+            ASSERT_EQ(dialogs.messages().size(), 1u);
+            EXPECT_EQ(dialogs.messages()[0].caption, kCaptionError);
+            EXPECT_EQ(dialogs.messages()[0].text, "Input/output error");
+        }
+    }
+}
+
 TEST(UsbDiscovery, enumerationFailure_isShown) {
     MemoryUsbPlatform platform;
     RecordingSleeper sleeper;
