@@ -122,7 +122,7 @@ UsbResult UsbPipes::UsbGetDeviceInfo(std::uint8_t command, DeviceInfo& info) {
     drainRead();
     info.typeCode = reply[2];
     info.versionCode = reply[3];
-    flushWrite();
+    // The write pipe is not flushed again: nothing has been written since the request was flushed.
     return UsbResult::Ok;
 }
 
