@@ -173,14 +173,21 @@ std::vector<ObjectRepeat> takeObjectNumbers(const KvControls& c, L640Tables& tab
     for (int i = 0; i < kObjectFields; ++i)
         tables.objectNumbers[static_cast<std::size_t>(i)] =
             fieldNumber(allDigitsNumber(c.objects[static_cast<std::size_t>(i)]));
+    // Fields ordered by number, then by index: the later fields of one number follow each field.
+    std::array<int, kObjectFields> order{};
+    for (int i = 0; i < kObjectFields; ++i) order[static_cast<std::size_t>(i)] = i;
+    auto numberAt = [&](int i) { return tables.objectNumbers[static_cast<std::size_t>(i)]; };
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return numberAt(a) < numberAt(b); });
+    std::array<std::size_t, kObjectFields> place{};
+    for (std::size_t n = 0; n < order.size(); ++n) place[static_cast<std::size_t>(order[n])] = n;
+
     std::vector<ObjectRepeat> repeats;
     for (int k = 0; k < kObjectFields; ++k) {
-        const std::int32_t v = tables.objectNumbers[static_cast<std::size_t>(k)];
+        const std::int32_t v = numberAt(k);
         if (v == 0) continue;
-        for (int l = k + 1; l < kObjectFields; ++l)
-            if (l / kLoopsPerRpd != k / kLoopsPerRpd &&
-                tables.objectNumbers[static_cast<std::size_t>(l)] == v)
-                repeats.push_back({k, l, v});
+        for (std::size_t n = place[static_cast<std::size_t>(k)] + 1;
+             n < order.size() && numberAt(order[n]) == v; ++n)
+            if (order[n] / kLoopsPerRpd != k / kLoopsPerRpd) repeats.push_back({k, order[n], v});
     }
     return repeats;
 }
