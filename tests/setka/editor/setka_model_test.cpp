@@ -317,6 +317,22 @@ TEST(ApplyGather, twelveDigitKeyIsStoredTwoDigitsPerValueAndReadBack) {
     EXPECT_EQ(editor.view.keys[1], (AccessRow{"0123456789AB", 0x0201}));
 }
 
+TEST(ApplyGather, partitionWithBothTypeBitsIsEmergencyAndKeepsItsOptions) {
+    Editor editor(SystemVariant::Kvm1);
+    editor.apply(editor.factoryWith({{14, 4 | 1}, {47, 4}, {20, 4}, {16, 4}}));
+    const auto& partitions = editor.view.kvm.partitions;
+    EXPECT_EQ(partitions[0].type, PartitionType::Fire);
+    EXPECT_EQ(partitions[1].type, PartitionType::Security);
+    EXPECT_EQ(partitions[2].type, PartitionType::Emergency);
+    EXPECT_TRUE(partitions[2].twentyFourHour);
+    EXPECT_TRUE(partitions[2].silent);
+    const SettingsImage settings = editor.settings();
+    EXPECT_EQ(slice(settings, 14, 2), (std::vector<std::int32_t>{1, 0}));
+    EXPECT_EQ(slice(settings, 47, 2), (std::vector<std::int32_t>{4, 0}));
+    EXPECT_EQ(settings[20], 4);
+    EXPECT_EQ(settings[16], 4);
+}
+
 TEST(ApplyGather, variant1ReadsDisplayCode23AsNumeroSign) {
     for (SystemVariant variant : {SystemVariant::Kvm1, SystemVariant::Kvm4}) {
         Editor editor(variant);
@@ -445,10 +461,14 @@ TEST(Faults, radioObjectsComeFromTheFieldsWithTheLastRpdAsHolder) {
     // Object 5 on loop 1 of РПД 1 and of РПД 2 of receiver 1, typed after the image was shown.
     editor.view.kv.objects[0] = "5";
     editor.view.kv.objects[8] = "5";
+    // Object 6 on loop 1 of РПД 3 and loop 3 of РПД 4: only the holder's loop counts.
+    editor.view.kv.objects[16] = "6";
+    editor.view.kv.objects[26] = "6";
     editor.view.kv.objects[767] = "48";  // receiver 4, РПД 24, loop 8
     editor.view.kv.objects[766] = "49";  // beyond the objects RadioObjects describes
     const SettingsImage settings = editor.settings();
     EXPECT_EQ(slice(settings, 520, 2), (std::vector<std::int32_t>{34, 1}));
+    EXPECT_EQ(slice(settings, 522, 2), (std::vector<std::int32_t>{36, 4}));
     EXPECT_EQ(slice(settings, 606, 2), (std::vector<std::int32_t>{152, 128}));
     EXPECT_EQ(editor.tables.radioObjects[8], 34);
     EXPECT_EQ(editor.tables.radioObjects[9], 1);
