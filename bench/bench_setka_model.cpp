@@ -10,54 +10,47 @@ namespace {
 using namespace livna;
 using namespace livna::setka;
 
-/// The editor after factory settings, holding every code and key in use (variants 1, 3) or an
-/// object on every loop (variant 5), with own names for every partition.
-struct DenseEditor {
-    LinkContext context;
-    L640View view;
-    L640Tables tables;
-    SettingsImage settings;
-
-    explicit DenseEditor(SystemVariant variant) {
-        context.chosenVariant = variant;
-        context.demoMode = true;
-        factorySettings(context, view, tables);
-        settings = tables.defaultSettings;
-        settings[9] = variant == SystemVariant::Kv4 ? 32 : 96;
-        settings[23] = variant == SystemVariant::Kv4 ? 33 : 32;
-        for (std::size_t k = 0; k < 16; ++k) {
-            settings[256 + k] = 63;
-            for (std::size_t c = 0; c < 8; ++c)
-                settings[272 + 8 * k + c] = 0xA0 + static_cast<std::int32_t>(c);
-        }
-        for (std::size_t d = 0; d < 192; ++d) settings[64 + d] = static_cast<std::int32_t>(d % 17);
-        for (std::size_t n = 0; n < 32; ++n) {
-            for (std::size_t s = 0; s < 6; ++s)
-                tables.heldCodes[8 * n + s] = encodeDigit(static_cast<int>((n + s) % 9 + 1));
-            tables.heldCodes[8 * n + 6] = static_cast<std::int32_t>(n);
-            tables.heldCodes[8 * n + 7] = 0x80;
-        }
-        if (variant == SystemVariant::Kv4) {
-            // One object per РПД, every loop of it.
-            for (std::size_t i = 0; i < 768; ++i) {
-                const int object = static_cast<int>(i / 8 * 7 % 999 + 1);
-                tables.heldCodes[256 + 2 * i] = object & 0xFF;
-                tables.heldCodes[257 + 2 * i] = object >> 8;
-            }
-        } else {
-            for (std::size_t i = 256; i < 1024; ++i)
-                tables.heldCodes[i] = static_cast<std::int32_t>(i * 13 % 256);
-        }
+/// Factory settings, then a SettingsImage and held codes with every code and key in use
+/// (variants 1, 3) or an object on every loop (variant 5), and own names for every partition.
+SettingsImage denseImage(LinkContext& context, L640View& view, L640Tables& tables) {
+    factorySettings(context, view, tables);
+    const bool kv = context.chosenVariant == SystemVariant::Kv4;
+    SettingsImage settings = tables.defaultSettings;
+    settings[9] = kv ? 32 : 96;
+    settings[23] = kv ? 33 : 32;
+    for (std::size_t k = 0; k < 16; ++k) {
+        settings[256 + k] = 63;
+        for (std::size_t c = 0; c < 8; ++c) settings[272 + 8 * k + c] = 0xA0 + static_cast<std::int32_t>(c);
     }
-};
+    for (std::size_t d = 0; d < 192; ++d) settings[64 + d] = static_cast<std::int32_t>(d % 17);
+    SettingsImage& codes = tables.heldCodes;
+    for (std::size_t n = 0; n < 32; ++n) {
+        for (std::size_t s = 0; s < 6; ++s) codes[8 * n + s] = encodeDigit(static_cast<int>((n + s) % 9 + 1));
+        codes[8 * n + 6] = static_cast<std::int32_t>(n);
+        codes[8 * n + 7] = 0x80;
+    }
+    if (kv) {
+        // One object per РПД, on every loop of it.
+        for (std::size_t i = 0; i < 768; ++i) {
+            const int object = static_cast<int>(i / 8 * 7 % 999 + 1);
+            codes[256 + 2 * i] = object & 0xFF;
+            codes[257 + 2 * i] = object >> 8;
+        }
+    } else {
+        for (std::size_t i = 256; i < 1024; ++i) codes[i] = static_cast<std::int32_t>(i * 13 % 256);
+    }
+    return settings;
+}
 
 void BM_ApplyGather(benchmark::State& state) {
-    DenseEditor editor(static_cast<SystemVariant>(state.range(0)));
+    LinkContext context{.chosenVariant = static_cast<SystemVariant>(state.range(0)), .demoMode = true};
+    L640View view;
+    L640Tables tables;
+    const SettingsImage image = denseImage(context, view, tables);
     for (auto _ : state) {
-        ApplyReport report =
-            applyImage(editor.settings, ImageSource::Other, editor.context, editor.view, editor.tables);
-        auto settings = gatherImage(editor.context, editor.view, editor.tables);
-        auto codes = gatherCodes(editor.context, editor.view, editor.tables);
+        ApplyReport report = applyImage(image, ImageSource::Other, context, view, tables);
+        auto settings = gatherImage(context, view, tables);
+        auto codes = gatherCodes(context, view, tables);
         benchmark::DoNotOptimize(report);
         benchmark::DoNotOptimize(settings);
         benchmark::DoNotOptimize(codes);

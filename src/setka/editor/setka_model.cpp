@@ -64,13 +64,17 @@ constexpr std::int32_t kSpeed4800 = 90;
 constexpr std::int32_t kOn = 255;
 
 // ---- CodesImage.
-constexpr std::size_t kEntrySize = 8;  // six digit or key-byte slots, then the partition bytes
+constexpr std::size_t kEntrySize = 8;      // six digit or key-byte slots, then the partition bytes
+constexpr std::size_t kAuthoritySlot = 6;  // partitions 1..8, then 9..16 at the next slot
 constexpr std::size_t kCodeRecords = 0;
 constexpr std::size_t kKeyRecords = 256;
 constexpr std::size_t kCarriedKeysKvm4 = kKeyRecords + kEntrySize * kEditedKeysKvm4;  // 768..1023
 constexpr std::size_t kKeyRecordsEnd = kKeyRecords + kEntrySize * kKeys;
 constexpr std::size_t kObjectPairs = 256;  // loop s of РПД p of receiver r at 256 + 2·(ObjectNumbers index)
 
+constexpr bool isBorderItem(std::int32_t v) {
+    return v >= 0 && v < kPartitions;
+}
 constexpr std::int32_t low8(std::int32_t v) {
     return v & 0xFF;
 }
@@ -118,6 +122,43 @@ std::uint16_t partitionsOfType(const KvmControls& c, PartitionType type) {
     return mask;
 }
 
+// Both families of controls share the relay-mode value and the sounder and backlight values.
+
+/// Relay 1 in bits 0..3, relay 2 in bits 4..7; a mode without an item leaves its combo empty.
+template <typename Controls>
+void showRelayModes(const SettingsImage& image, int modeCount, Controls& c, L640Tables& tables) {
+    const std::int32_t modes = low8(image[kRelayModes]);
+    c.relay1Mode = itemOrNone(modes % 16, modeCount);
+    c.relay2Mode = itemOrNone(modes / 16, modeCount);
+    tables.relayByte = image[kRelayModes];
+}
+
+/// An empty combo stores back the mode read.
+template <typename Controls>
+void putRelayModes(SettingsImage& image, const Controls& c, L640Tables& tables) {
+    const std::int32_t stored = low8(tables.baseImage[kRelayModes]);
+    const int relay1 = c.relay1Mode >= 0 ? c.relay1Mode : stored % 16;
+    const int relay2 = c.relay2Mode >= 0 ? c.relay2Mode : stored / 16;
+    image[kRelayModes] = relay1 + 16 * relay2;
+    tables.relayByte = image[kRelayModes];
+}
+
+template <typename Controls>
+void showSounderAndBacklight(const SettingsImage& image, Controls& c) {
+    c.sounderTime = secondsShown(image[kSounderTime]);
+    c.sounderMode = threeWayItem(image[kSounderMode]);
+    c.backlightTime = secondsShown(image[kBacklightTime]);
+    c.backlightMode = threeWayItem(image[kBacklightMode]);
+}
+
+template <typename Controls>
+void putSounderAndBacklight(SettingsImage& image, const Controls& c) {
+    image[kSounderMode] = c.sounderMode;
+    image[kSounderTime] = c.sounderTime;
+    image[kBacklightMode] = c.backlightMode;
+    image[kBacklightTime] = c.backlightTime;
+}
+
 /// Variant 1 also shows code 23 as "№"; variant 3 leaves it a control character.
 std::string nameText(std::span<const std::int32_t, kNameLength> values, SystemVariant variant) {
     std::string out;
@@ -157,14 +198,21 @@ void showRows(std::array<AccessRow, N>& rows, int shownRows, int count, const Se
         if (n >= count) continue;
         const std::size_t at = first + kEntrySize * static_cast<std::size_t>(n);
         row.text = textOf(codes, at);
-        if (!isBlank(row.text)) row.authorities = partitionMask(codes[at + 6], codes[at + 7]);
+        if (!isBlank(row.text))
+            row.authorities = partitionMask(codes[at + kAuthoritySlot], codes[at + kAuthoritySlot + 1]);
     }
 }
 
+/// The authority boxes of a record; the Ливна-КВ panel keeps slot 6 at 0.
+void putAuthorities(SettingsImage& codes, std::size_t at, std::uint16_t boxes, bool lowSlotUsed = true) {
+    const auto [low, high] = partitionPair(boxes);
+    codes[at + kAuthoritySlot] = lowSlotUsed ? low : 0;
+    codes[at + kAuthoritySlot + 1] = high;
+}
+
 void putUnusedRecord(SettingsImage& codes, std::size_t at) {
-    for (std::size_t i = 0; i < 6; ++i) codes[at + i] = kNone;
-    codes[at + 6] = 0;
-    codes[at + 7] = 0;
+    for (std::size_t i = 0; i < kAuthoritySlot; ++i) codes[at + i] = kNone;
+    putAuthorities(codes, at, 0);
 }
 
 /// Object numbers of the fields (a field without a digit counts 0), and the pairs of different
@@ -236,7 +284,7 @@ void applyKvm(const SettingsImage& image, SystemVariant variant, L640View& view,
         // carries the stored value until another item is chosen.
         for (std::size_t b = 0; b < kBorders; ++b) {
             const std::int32_t stored = v(kBorderValues + b);
-            c.borders[b] = stored >= 0 && stored <= 15 ? stored : kStandardBorders[b];
+            c.borders[b] = isBorderItem(stored) ? stored : kStandardBorders[b];
         }
     }
 
@@ -259,10 +307,7 @@ void applyKvm(const SettingsImage& image, SystemVariant variant, L640View& view,
         p.relay2 = partitionInSet(image, kRelay2Partitions, k);
     }
 
-    const std::int32_t modes = low8(v(kRelayModes));
-    c.relay1Mode = itemOrNone(modes % 16, kKvmRelayModes);
-    c.relay2Mode = itemOrNone(modes / 16, kKvmRelayModes);
-    tables.relayByte = v(kRelayModes);
+    showRelayModes(image, kKvmRelayModes, c, tables);
 
     const int receivers = variant == SystemVariant::Kvm1 ? 1 : kReceivers;
     for (std::size_t d = 0; d < static_cast<std::size_t>(receivers * kDetectorsPerReceiver); ++d)
@@ -271,10 +316,7 @@ void applyKvm(const SettingsImage& image, SystemVariant variant, L640View& view,
     for (int k = 1; k <= kPartitions; ++k)
         c.partitions[static_cast<std::size_t>(k - 1)].excludable =
             partitionInSet(image, kExcludablePartitions, k);
-    c.sounderTime = secondsShown(v(kSounderTime));
-    c.sounderMode = threeWayItem(v(kSounderMode));
-    c.backlightTime = secondsShown(v(kBacklightTime));
-    c.backlightMode = threeWayItem(v(kBacklightMode));
+    showSounderAndBacklight(image, c);
     for (int i = 0; i < kKvmReports; ++i) c.reportAsAlarm[static_cast<std::size_t>(i)] = bit(v(kReports), i);
     c.passwordResetForbidden = v(kPasswordReset) != 0;
 
@@ -292,18 +334,12 @@ void applyKv(const SettingsImage& image, L640View& view, L640Tables& tables, App
     KvControls& c = view.kv;
     auto v = [&](std::size_t i) { return image[i]; };
 
-    c.sounderTime = secondsShown(v(kSounderTime));
-    c.sounderMode = threeWayItem(v(kSounderMode));
-    c.backlightTime = secondsShown(v(kBacklightTime));
-    c.backlightMode = threeWayItem(v(kBacklightMode));
+    showSounderAndBacklight(image, c);
 
     for (std::size_t i = 0; i < kKvReports; ++i) c.reportAsAlarm[i] = v(kKvReportValues + i) == 1;
     c.passwordResetForbidden = v(kPasswordReset) != 0;
     c.adminPassword = userPasswordText(valuesAt<kUserPasswordLength>(image, kAdminPassword));
-    const std::int32_t modes = low8(v(kRelayModes));
-    c.relay1Mode = itemOrNone(modes % 16, kKvRelayModes);
-    c.relay2Mode = itemOrNone(modes / 16, kKvRelayModes);
-    tables.relayByte = v(kRelayModes);
+    showRelayModes(image, kKvRelayModes, c, tables);
     c.speed4800 = v(kSpeedLine) != kSpeed1200;
 
     for (std::size_t g = 0; g < kRpds; ++g) tables.objectChangedBits[g] = v(kObjectChangedBits + g);
@@ -347,12 +383,7 @@ std::variant<SettingsImage, Refusal> gatherKvm(SystemVariant variant, const L640
     putSet(image, kRelay1Partitions, partitionsWith(c, &KvmPartition::relay1));
     putSet(image, kRelay2Partitions, partitionsWith(c, &KvmPartition::relay2));
 
-    // A mode the combo could not show is stored back as read.
-    const std::int32_t stored = low8(tables.baseImage[kRelayModes]);
-    const int relay1 = c.relay1Mode >= 0 ? c.relay1Mode : stored % 16;
-    const int relay2 = c.relay2Mode >= 0 ? c.relay2Mode : stored / 16;
-    image[kRelayModes] = relay1 + 16 * relay2;
-    tables.relayByte = image[kRelayModes];
+    putRelayModes(image, c, tables);
 
     putSet(image, kFirePartitions, partitionsOfType(c, PartitionType::Fire));
     putSet(image, kEmergencyPartitions, partitionsOfType(c, PartitionType::Emergency));
@@ -363,16 +394,13 @@ std::variant<SettingsImage, Refusal> gatherKvm(SystemVariant variant, const L640
         image[kExternalSounderTime] = c.externalSounderTime;
         for (std::size_t b = 0; b < kBorders; ++b) {
             const std::int32_t was = tables.baseImage[kBorderValues + b];
-            const bool carried = (was < 0 || was > 15) && c.borders[b] == kStandardBorders[b];
+            const bool carried = !isBorderItem(was) && c.borders[b] == kStandardBorders[b];
             image[kBorderValues + b] = carried ? was : c.borders[b];
         }
         for (std::size_t i = 0; i < kDetectors; ++i) image[kSystemNumbers + i] = tables.systemNumbers[i];
     }
     putSet(image, kExcludablePartitions, partitionsWith(c, &KvmPartition::excludable));
-    image[kSounderMode] = c.sounderMode;
-    image[kSounderTime] = c.sounderTime;
-    image[kBacklightMode] = c.backlightMode;
-    image[kBacklightTime] = c.backlightTime;
+    putSounderAndBacklight(image, c);
     std::int32_t reports = 0;
     for (int i = 0; i < kKvmReports; ++i)
         if (c.reportAsAlarm[static_cast<std::size_t>(i)]) reports |= 1 << i;
@@ -417,16 +445,9 @@ std::variant<SettingsImage, Refusal> gatherKv(const L640View& view, L640Tables& 
     for (std::size_t i = 0; i < tables.radioObjects.size(); ++i)
         image[kRadioObjects + i] = tables.radioObjects[i];
     for (std::size_t g = 0; g < kRpds; ++g) image[kObjectChangedBits + g] = tables.objectChangedBits[g];
-    image[kSounderMode] = c.sounderMode;
-    image[kSounderTime] = c.sounderTime;
-    image[kBacklightMode] = c.backlightMode;
-    image[kBacklightTime] = c.backlightTime;
+    putSounderAndBacklight(image, c);
 
-    const std::int32_t stored = low8(tables.baseImage[kRelayModes]);
-    const int relay1 = c.relay1Mode >= 0 ? c.relay1Mode : stored % 16;
-    const int relay2 = c.relay2Mode >= 0 ? c.relay2Mode : stored / 16;
-    image[kRelayModes] = relay1 + 16 * relay2;
-    tables.relayByte = image[kRelayModes];
+    putRelayModes(image, c, tables);
 
     // paswrd1: a blank place keeps the value read; paswrd2: a blank place is None.
     for (std::size_t i = 0; i < kEngineerPasswordLength; ++i) {
@@ -523,9 +544,7 @@ std::variant<SettingsImage, Refusal> gatherCodes(const LinkContext& context, con
         const auto digits = encodeCodeDigits(row.text);
         if (!digits) return Refusal{Field::kod, n + 1};
         putValues(codes, at, *digits);
-        const auto [low, high] = partitionPair(row.authorities);
-        codes[at + 6] = variant == SystemVariant::Kv4 ? 0 : low;
-        codes[at + 7] = high;
+        putAuthorities(codes, at, row.authorities, variant != SystemVariant::Kv4);
     }
 
     if (variant == SystemVariant::Kv4) {
@@ -547,9 +566,7 @@ std::variant<SettingsImage, Refusal> gatherCodes(const LinkContext& context, con
             continue;
         }
         putValues(codes, at, encodeKey(row.text));
-        const auto [low, high] = partitionPair(row.authorities);
-        codes[at + 6] = low;
-        codes[at + 7] = high;
+        putAuthorities(codes, at, row.authorities);
     }
     if (variant == SystemVariant::Kvm4)
         std::copy(tables.heldCodes.values().begin() + kCarriedKeysKvm4,
