@@ -190,9 +190,9 @@ int fieldNumber(int parsed) {
 /// Code or key rows from records at first: a row within the count shows its record (and its
 /// authority boxes ticked from slots 6, 7); a blank record or a row above the count shows nothing.
 template <std::size_t N, typename TextOf>
-void showRows(std::array<AccessRow, N>& rows, int shownRows, int count, const SettingsImage& codes,
-              std::size_t first, TextOf textOf) {
-    for (int n = 0; n < shownRows; ++n) {
+void showRows(std::array<AccessRow, N>& rows, int count, const SettingsImage& codes, std::size_t first,
+              TextOf textOf) {
+    for (int n = 0; n < static_cast<int>(N); ++n) {
         AccessRow& row = rows[static_cast<std::size_t>(n)];
         row = {};
         if (n >= count) continue;
@@ -320,11 +320,11 @@ void applyKvm(const SettingsImage& image, SystemVariant variant, L640View& view,
     for (int i = 0; i < kKvmReports; ++i) c.reportAsAlarm[static_cast<std::size_t>(i)] = bit(v(kReports), i);
     c.passwordResetForbidden = v(kPasswordReset) != 0;
 
-    showRows(view.codes, kCodes, view.codeCount, tables.heldCodes, kCodeRecords,
+    showRows(view.codes, view.codeCount, tables.heldCodes, kCodeRecords,
              [](const SettingsImage& codes, std::size_t at) {
                  return codeDigitsText(valuesAt<kCodeDigitCount>(codes, at));
              });
-    showRows(view.keys, kKeys, view.keyCount, tables.heldCodes, kKeyRecords,
+    showRows(view.keys, view.keyCount, tables.heldCodes, kKeyRecords,
              [](const SettingsImage& codes, std::size_t at) {
                  return keyText(valuesAt<kKeyByteCount>(codes, at));
              });
@@ -347,7 +347,7 @@ void applyKv(const SettingsImage& image, L640View& view, L640Tables& tables, App
     c.engineerPassword = engineerPasswordText(valuesAt<kEngineerPasswordLength>(image, kEngineerPassword));
     view.codeCount = std::clamp(v(kCodeCount) - 1, 0, kCodes);
 
-    showRows(view.codes, kCodes, view.codeCount, tables.heldCodes, kCodeRecords,
+    showRows(view.codes, view.codeCount, tables.heldCodes, kCodeRecords,
              [](const SettingsImage& codes, std::size_t at) {
                  std::string text = codeDigitsText(valuesAt<kCodeDigitCount>(codes, at));
                  if (!text.empty()) text.resize(kCodeDigitCount, ' ');

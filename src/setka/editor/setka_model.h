@@ -168,7 +168,8 @@ struct Refusal {
 
 /// A new SettingsImage of 1024 values from the controls and tables, or the field it cannot
 /// store (variants 1, 3: an engineer password of other than four digits). Rebuilds RadioObjects,
-/// keeps RelayByte in step with value 22 and consumes WriteDefaultsOnce (variant 5).
+/// keeps RelayByte in step with value 22 and consumes WriteDefaultsOnce (variant 5). Callers
+/// gather both images before anything is sent or saved, so that a refusal stops the whole operation.
 std::variant<SettingsImage, Refusal> gatherImage(const LinkContext& context, const L640View& view,
                                                  L640Tables& tables);
 
