@@ -185,6 +185,30 @@ TEST(ApplyGather, factoryImagesComeBackNormalisedAndASecondRoundChangesNothing) 
     }
 }
 
+TEST(ApplyGather, denseImagesSettleAfterOneRound) {
+    for (SystemVariant variant : kVariants) {
+        SCOPED_TRACE(static_cast<int>(variant));
+        Editor editor(variant);
+        SettingsImage image(1024);
+        for (std::size_t i = 0; i < 1024; ++i) image[i] = static_cast<std::int32_t>((i * 7 + 3) % 256);
+        for (std::size_t i : {2, 3, 4, 5, 40, 41, 42, 43, 44, 45, 384, 385, 386, 387, 388, 389})
+            image[i] = encodeDigit(static_cast<int>(i % 9 + 1));
+        for (std::size_t k = 0; k < 16; k += 2) image[256 + k] = 63;  // every other partition: own name
+        SettingsImage& held = editor.tables.heldCodes;
+        for (std::size_t i = 0; i < held.size(); ++i) held[i] = static_cast<std::int32_t>((i * 11 + 5) % 256);
+        for (std::size_t n = 0; n < 32; ++n)
+            for (std::size_t s = 0; s < 6; ++s) held[8 * n + s] = encodeDigit(static_cast<int>((n + s) % 10));
+
+        editor.apply(image);
+        const SettingsImage settings = editor.settings();
+        const SettingsImage codes = editor.codes();
+        std::copy(codes.values().begin(), codes.values().begin() + 1792, held.values().begin());
+        editor.apply(settings);
+        EXPECT_EQ(editor.settings(), settings);
+        EXPECT_EQ(editor.codes(), codes);
+    }
+}
+
 // ---- The cases of the settings image.
 
 TEST(ApplyGather, repeatedSystemNumberIsZeroedAndReported) {
