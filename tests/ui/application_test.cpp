@@ -1,4 +1,4 @@
-// Start-up: the program folder and the report of an exception nobody caught.
+// Start-up of a program: its folder and the report of an exception nobody caught.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -6,10 +6,15 @@
 
 #include <stdexcept>
 
-#include "wizard/generalunit.h"
-#include "wizard/startup.h"
+#include "ui/application.h"
 
 using namespace livna;
+
+namespace {
+
+const char* const kFolders[] = {"Reg_RPU", "Base_D", "Conf"};
+
+}  // namespace
 
 class StartupTest : public QObject {
     Q_OBJECT
@@ -34,7 +39,7 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
         }
-        prepareProgramFolder(program.path());
+        prepareProgramFolder(program.path(), kFolders);
         QCOMPARE(QDir::current().canonicalPath(), QDir(program.path()).canonicalPath());
         for (const char* name : {"Reg_RPU", "Base_D", "Conf"}) {
             QVERIFY2(QDir(name).exists(), name);
@@ -50,20 +55,26 @@ private slots:
             QCOMPARE(file.readAll(), content);
         }
         // Asking again changes nothing.
-        prepareProgramFolder(program.path());
-        QCOMPARE(QDir("Conf").entryList(QDir::Files), existing.contains("Conf") ? QStringList({"640dkvmdef.cfg"})
-                                                                                : QStringList());
+        prepareProgramFolder(program.path(), kFolders);
+        QCOMPARE(QDir("Conf").entryList(QDir::Files),
+                 existing.contains("Conf") ? QStringList({"640dkvmdef.cfg"}) : QStringList());
     }
 
     void uncaughtException_isShownWithTheApplicationTitle_data() {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("text");
-        QTest::newRow("std::exception") << 0 << "\"12a\" is not a valid integer value";
-        QTest::newRow("anything else") << 1 << "Неизвестная ошибка.";
+        QTest::addColumn<QString>("title");
+        QTest::newRow("std::exception") << 0 << "\"12a\" is not a valid integer value"
+                                        << "Setka640DKV_KVM";
+        QTest::newRow("anything else") << 1 << "Неизвестная ошибка."
+                                       << "Setka640DKV_KVM";
+        QTest::newRow("the other program") << 0 << "x"
+                                           << "setka";
     }
     void uncaughtException_isShownWithTheApplicationTitle() {
         QFETCH(int, kind);
         QFETCH(QString, text);
+        QFETCH(QString, title);
         ScriptedDialogService dialogs;
         std::exception_ptr error;
         try {
@@ -72,10 +83,10 @@ private slots:
         } catch (...) {
             error = std::current_exception();
         }
-        showUncaughtException(dialogs, error);
+        showUncaughtException(dialogs, error, title.toStdString());
         const auto shown = dialogs.messages();
         QCOMPARE(shown.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(shown[0].caption), QString("Setka640DKV_KVM"));
+        QCOMPARE(QString::fromStdString(shown[0].caption), title);
         QCOMPARE(QString::fromStdString(shown[0].text), text);
         QCOMPARE(shown[0].icon, MsgIcon::Error);
     }
@@ -85,4 +96,4 @@ private:
 };
 
 QTEST_GUILESS_MAIN(StartupTest)
-#include "startup_test.moc"
+#include "application_test.moc"

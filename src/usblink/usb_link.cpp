@@ -1,30 +1,28 @@
-#include "usblink/atmusbunit.h"
+#include "usblink/usb_link.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace livna {
 
-UsbPipes::UsbPipes(UsbPlatform& platform, Sleeper& sleeper, DialogService* errors)
-    : m_platform(platform), m_sleeper(sleeper), m_errors(errors) {}
+UsbPipes::UsbPipes(UsbPlatform& platform, Sleeper& sleeper) : m_platform(platform), m_sleeper(sleeper) {}
 
 UsbPipes::~UsbPipes() = default;
 
 UsbPipes::Operation::Operation(UsbPipes& pipes) : m_pipes(pipes) {
-    if (m_pipes.m_operationDepth++ == 0) m_pipes.m_errorShownInOperation = false;
+    if (m_pipes.m_operationDepth++ == 0) m_pipes.m_systemText.clear();
 }
 
-UsbPipes::Operation::~Operation() { --m_pipes.m_operationDepth; }
+UsbPipes::Operation::~Operation() {
+    --m_pipes.m_operationDepth;
+}
 
-void UsbPipes::reportSystemError(const std::string& text) {
-    // One box per operation: a panel pulled out mid-transfer fails every later byte as well.
-    if (m_errorShownInOperation) return;
-    m_errorShownInOperation = true;
-    if (m_errors != nullptr) m_errors->inform(kCaptionError, text, MsgIcon::Error);
+void UsbPipes::keepSystemText(const std::string& text) {
+    if (m_systemText.empty()) m_systemText = text;
 }
 
 bool UsbPipes::noteOutcome(const IoOutcome& outcome) {
-    if (outcome.isSystemError()) reportSystemError(outcome.systemText);
+    if (outcome.isSystemError()) keepSystemText(outcome.systemText);
     return outcome.ok();
 }
 
@@ -72,7 +70,7 @@ bool UsbPipes::UsbCountDevices(int& count) {
     m_present = false;
 
     const EnumerateResult found = m_platform.enumerateInterfaces();
-    if (!found.systemText.empty()) reportSystemError(found.systemText);
+    if (!found.systemText.empty()) keepSystemText(found.systemText);
 
     struct Pair {
         std::unique_ptr<UsbPipe> write, read;
@@ -82,13 +80,13 @@ bool UsbPipes::UsbCountDevices(int& count) {
         PipeOpenResult w = m_platform.openPipe(path, PipeRole::Write);
         if (w.status == PipeOpenResult::Status::NotPresent) continue;
         if (w.status == PipeOpenResult::Status::Failed) {
-            reportSystemError(w.systemText);
+            keepSystemText(w.systemText);
             continue;
         }
         PipeOpenResult r = m_platform.openPipe(path, PipeRole::Read);
         if (r.status == PipeOpenResult::Status::NotPresent) continue;
         if (r.status == PipeOpenResult::Status::Failed) {
-            reportSystemError(r.systemText);
+            keepSystemText(r.systemText);
             continue;
         }
         opened.push_back({std::move(w.pipe), std::move(r.pipe)});

@@ -1,4 +1,4 @@
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -14,7 +14,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "wizard/platform.h"
+#include "ui/help_links.h"
+#include "ui/platform.h"
 
 namespace livna {
 
@@ -35,16 +36,6 @@ std::string handOffFailureText() {
            "\" из папки программы.\nПроверьте, что файл на месте, и запустите его вручную.";
 }
 
-std::string helpTarget(bool winHelpShown, bool helpFileExists) {
-    return (winHelpShown && helpFileExists) ? kHelpFile : kHelpPage;
-}
-
-std::string webSiteUrl(const QString& caption) { return ("http://" + caption).toStdString(); }
-
-std::string emailUrl(const QString& address) {
-    return ("mailto:" + address + "?subject=Setka-640").toStdString();
-}
-
 WorkWindow::WorkWindow(AppContext& ctx, const QString& objectName, QWidget* parent)
     : QDialog(parent), m_ctx(ctx) {
     setObjectName(objectName);
@@ -53,8 +44,8 @@ WorkWindow::WorkWindow(AppContext& ctx, const QString& objectName, QWidget* pare
     auto* row = new QHBoxLayout(m_furniture);
     row->setContentsMargins(0, 0, 0, 0);
 
-    m_commPortGroup = m_names.add(new QGroupBox(QStringLiteral("Порт связи:"), m_furniture),
-                                  QStringLiteral("CommPortRdG"));
+    m_commPortGroup =
+        m_names.add(new QGroupBox(QStringLiteral("Порт связи:"), m_furniture), QStringLiteral("CommPortRdG"));
     m_commPortButtons = new QButtonGroup(m_commPortGroup);
     auto* ports = new QHBoxLayout(m_commPortGroup);
     for (int i = 0; i < 3; ++i) {
@@ -65,8 +56,8 @@ WorkWindow::WorkWindow(AppContext& ctx, const QString& objectName, QWidget* pare
     m_commPortButtons->button(kDefaultCommPort)->setChecked(true);
     row->addWidget(m_commPortGroup);
 
-    m_helpButton = m_names.add(new QPushButton(QStringLiteral("Help  "), m_furniture),
-                               QStringLiteral("HelpBitBtn"));
+    m_helpButton =
+        m_names.add(new QPushButton(QStringLiteral("Help  "), m_furniture), QStringLiteral("HelpBitBtn"));
     connect(m_helpButton, &QPushButton::clicked, this, [this] { openHelp(); });
     row->addWidget(m_helpButton);
     row->addStretch(1);
@@ -74,8 +65,8 @@ WorkWindow::WorkWindow(AppContext& ctx, const QString& objectName, QWidget* pare
     auto* links = new QVBoxLayout;
     m_webSiteLabel = m_names.add(new QLabel(QString::fromUtf8(kWebSiteAddress), m_furniture),
                                  QStringLiteral("WebSiteLabel"));
-    m_emailLabel = m_names.add(new QLabel(QString::fromUtf8(kEmailAddress), m_furniture),
-                               QStringLiteral("EmailLabel"));
+    m_emailLabel =
+        m_names.add(new QLabel(QString::fromUtf8(kEmailAddress), m_furniture), QStringLiteral("EmailLabel"));
     for (QLabel* label : {m_webSiteLabel, m_emailLabel}) {
         // Qt shows the widget's cursor while the mouse is over it and the default one after it
         // leaves, which is exactly the link behaviour wanted here.
@@ -87,7 +78,9 @@ WorkWindow::WorkWindow(AppContext& ctx, const QString& objectName, QWidget* pare
     row->addLayout(links);
 }
 
-int WorkWindow::commPortIndex() const { return m_commPortButtons->checkedId(); }
+int WorkWindow::commPortIndex() const {
+    return m_commPortButtons->checkedId();
+}
 
 void WorkWindow::setCommPortIndex(int index) {
     if (auto* item = m_commPortButtons->button(index)) item->setChecked(true);
@@ -101,6 +94,10 @@ bool WorkWindow::handOffIfLegacyPort() {
     // Without this the installer would be left with a closed window and no program.
     if (!started) m_ctx.dialogs.inform(kCaptionDeviceMessage, handOffFailureText(), MsgIcon::Error);
     return true;
+}
+
+ExchangeScope WorkWindow::exchangeScope() {
+    return ExchangeScope(*this, m_busy, {m_statusBar, m_progressBar});
 }
 
 void WorkWindow::setStatus(const QString& text) {
@@ -120,7 +117,8 @@ void WorkWindow::createBars(const QString& statusBarName, const QString& progres
 }
 
 QPushButton* WorkWindow::createConnectButton(QWidget* parent) {
-    return m_names.add(new QPushButton(QStringLiteral("Установить связь"), parent), QStringLiteral("ConnectButton"));
+    return m_names.add(new QPushButton(QStringLiteral("Установить связь"), parent),
+                       QStringLiteral("ConnectButton"));
 }
 
 void WorkWindow::layOutWorkWindow(QWidget* content, QLayout* exchangeRow) {
@@ -177,7 +175,8 @@ bool WorkWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void WorkWindow::openHelp() {
     // A missing file is the desktop's to report, as with any document it is asked to open.
-    m_ctx.launcher.openDocument(helpTarget(platformShowsWinHelp(), QFile::exists(QString::fromUtf8(kHelpFile))));
+    m_ctx.launcher.openDocument(
+        helpTarget(kHelpFile, platformShowsWinHelp(), QFile::exists(QString::fromUtf8(kHelpFile))));
 }
 
 }  // namespace livna

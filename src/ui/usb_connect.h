@@ -1,11 +1,12 @@
 #pragma once
-// The connect procedure that the three work windows run from their "Установить связь" button.
-// Written once against UsbConnectWindow, which each window implements.
+// The connect procedure that the work windows run from their "Установить связь" button, once the
+// window has seen that the direct USB link is chosen. Written once against UsbConnectWindow, which
+// each window implements; it tells the installer what happened on the link.
 #include <cstdint>
 #include <string>
 
 #include "common/dialog_service.h"
-#include "usblink/atmusbunit.h"
+#include "usblink/usb_link.h"
 
 namespace livna {
 
@@ -16,7 +17,8 @@ inline constexpr const char* kTextPanelFound = "Обнаружен прибор 
 inline constexpr const char* kTextConnecting = "Устанавливается связь с прибором ...";
 inline constexpr const char* kTextNoAnswer = "Нет ответа от прибора";
 inline constexpr const char* kTextConnected = "Связь успешно установлена!";
-inline constexpr const char* kTextWrongSystem = "Подключенный прибор не соответствует выбранному типу системы!";
+inline constexpr const char* kTextWrongSystem =
+    "Подключенный прибор не соответствует выбранному типу системы!";
 
 /// What UsbConnect needs from a work window.
 class UsbConnectWindow {
@@ -24,10 +26,6 @@ public:
     virtual ~UsbConnectWindow() = default;
     virtual void setStatusText(const std::string& text) = 0;
     virtual void setProgress(int percent) = 0;
-    /// The port choice is on "COM" or "USB Л-470".
-    virtual bool legacyPortChosen() const = 0;
-    /// Starts the earlier-generation program and closes the window.
-    virtual void performHandOff() = 0;
     /// kCmdIdentify for the editors, kCmdIdentifyLoader for the firmware window.
     virtual std::uint8_t identifyCommand() const = 0;
     /// The window's acceptance rule.
@@ -41,9 +39,10 @@ public:
     virtual void acceptanceAction(const DeviceInfo& info) = 0;
 };
 
-enum class ConnectOutcome { HandedOff, NoPanel, SeveralPanels, NoAnswer, Refused, Accepted };
+enum class ConnectOutcome { NoPanel, SeveralPanels, NoAnswer, Refused, Accepted };
 
-/// Discovery, the pause, identify, the acceptance rule, and the texts of each outcome.
+/// Discovery, the pause, identify, the acceptance rule, and the texts of each outcome; an error of
+/// the operating system in discovery or identify is shown in the "Error" box first.
 ConnectOutcome UsbConnect(UsbPipes& pipes, UsbConnectWindow& window, DialogService& dialogs);
 
 }  // namespace livna

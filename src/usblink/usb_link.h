@@ -4,8 +4,9 @@
 //
 // Every exchange is synchronous and runs to completion on the calling thread, paced by the
 // protocol's fixed pauses. Every pipe operation has a time limit, so a panel that stops answering
-// fails the exchange through its result code instead of freezing the program. Errors of the
-// operating system are shown once per operation in a box captioned "Error".
+// fails the exchange through its result code instead of freezing the program. The link shows
+// nothing: the first text of the operating system in an operation is kept for the caller
+// (systemText()), whose window tells the installer.
 //
 // Thread safety: none. One UsbPipes serves the whole program from its user-interface thread.
 #include <array>
@@ -15,7 +16,6 @@
 #include <span>
 #include <string>
 
-#include "common/dialog_service.h"
 #include "usblink/usb_frames.h"
 #include "usblink/usb_platform.h"
 
@@ -59,8 +59,7 @@ using UsbPacket = std::array<std::uint8_t, kPacketSize>;
 
 class UsbPipes {
 public:
-    /// errors receives the "Error" boxes; may be null (no boxes shown).
-    UsbPipes(UsbPlatform& platform, Sleeper& sleeper, DialogService* errors);
+    UsbPipes(UsbPlatform& platform, Sleeper& sleeper);
     ~UsbPipes();
     UsbPipes(const UsbPipes&) = delete;
     UsbPipes& operator=(const UsbPipes&) = delete;
@@ -99,8 +98,13 @@ public:
     /// The pacing of the link, also used for the pause before identify.
     Sleeper& sleeper() const { return m_sleeper; }
 
-    /// Groups several calls into one operation, so that the "Error" box is shown once for all of
-    /// them (a firmware transfer made of byte and packet writes, for example). Scopes nest.
+    /// The first text of the operating system in the last operation (one call, or the calls of an
+    /// outermost Operation), empty when there was none. A panel pulled out mid-transfer fails every
+    /// later byte as well; only the first failure is kept. Cleared when the next operation starts.
+    const std::string& systemText() const { return m_systemText; }
+
+    /// Groups several calls into one operation, so that their failures leave one text (a firmware
+    /// transfer made of byte and packet writes, for example). Scopes nest.
     class Operation {
     public:
         explicit Operation(UsbPipes& pipes);
@@ -120,16 +124,15 @@ private:
     bool drainRead();
     void closePipes();
     bool noteOutcome(const IoOutcome& outcome);
-    void reportSystemError(const std::string& text);
+    void keepSystemText(const std::string& text);
 
     UsbPlatform& m_platform;
     Sleeper& m_sleeper;
-    DialogService* m_errors;
     std::unique_ptr<UsbPipe> m_write;
     std::unique_ptr<UsbPipe> m_read;
     bool m_present = false;
     int m_operationDepth = 0;
-    bool m_errorShownInOperation = false;
+    std::string m_systemText;
 };
 
 }  // namespace livna

@@ -1,5 +1,5 @@
 #pragma once
-// The few places where Setka640DKV_KVM depends on the operating system.
+// The few places where the programs depend on the operating system.
 #include <QString>
 
 namespace livna {

@@ -1,4 +1,4 @@
-#include "wizard/qtdialogservice.h"
+#include "ui/qt_dialog_service.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,11 +12,16 @@ namespace {
 
 QMessageBox::Icon toQtIcon(MsgIcon icon) {
     switch (icon) {
-        case MsgIcon::Information: return QMessageBox::Information;
-        case MsgIcon::Warning: return QMessageBox::Warning;
-        case MsgIcon::Error: return QMessageBox::Critical;
-        case MsgIcon::Question: return QMessageBox::Question;
-        case MsgIcon::None: break;
+        case MsgIcon::Information:
+            return QMessageBox::Information;
+        case MsgIcon::Warning:
+            return QMessageBox::Warning;
+        case MsgIcon::Error:
+            return QMessageBox::Critical;
+        case MsgIcon::Question:
+            return QMessageBox::Question;
+        case MsgIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -69,7 +74,8 @@ QStringList toQtNameFilters(const std::string& filter) {
 
 MsgAnswer QtDialogService::message(const MessageRequest& request) {
     QMessageBox box(toQtIcon(request.icon), QString::fromStdString(request.caption),
-                    QString::fromStdString(request.text), QMessageBox::NoButton, QApplication::activeWindow());
+                    QString::fromStdString(request.text), QMessageBox::NoButton,
+                    QApplication::activeWindow());
     if (request.buttons == MsgButtons::Ok) {
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);

@@ -1,16 +1,15 @@
 #pragma once
-// What the wizard and the three work windows of Setka640DKV_KVM share: the program-wide wizard
-// state, the services a window talks through, the name index of controls, and the furniture every
-// work window carries (port choice, help, links, status and progress bars).
+// What the three work windows of Setka640DKV_KVM share: the furniture every work window carries
+// (port choice, help, links, status and progress bars), the hand-off to the earlier-generation
+// program, and the busy state of an exchange.
 #include <QDialog>
-#include <QHash>
 #include <QString>
 
-#include <stdexcept>
 #include <string>
 
-#include "common/dialog_service.h"
-#include "common/launcher.h"
+#include "ui/exchange_scope.h"
+#include "ui/name_index.h"
+#include "workwindow/app_context.h"
 
 class QButtonGroup;
 class QGroupBox;
@@ -24,65 +23,14 @@ class QStatusBar;
 
 namespace livna {
 
-class UsbPipes;
-
-/// The wizard's two choices, program-wide.
-struct WizardState {
-    int SystemType = 0;     ///< 0 = none yet, 1 = Ливна-КВ, 2 = Ливна-КВ-М
-    int OperationMode = 0;  ///< 0 = none yet, 1 = firmware update, 4 = settings
-};
-
-/// Services every window is given where the program is assembled (real ones in main, fakes in tests).
-struct AppContext {
-    DialogService& dialogs;
-    Launcher& launcher;
-    WizardState& state;
-    /// The one direct USB link the work windows share; none where a program or test runs
-    /// without one (connect then finds no panel).
-    UsbPipes* usb = nullptr;
-};
-
-/// Name → control, filled once when a window builds its controls. Lookups of a missing name throw,
-/// so a mistyped name fails loudly instead of silently doing nothing.
-class NameIndex {
-public:
-    /// Gives the widget its object name and indexes it.
-    template <class W>
-    W* add(W* widget, const QString& name) {
-        widget->setObjectName(name);
-        m_index.insert(name.toLower(), widget);
-        return widget;
-    }
-    QWidget* find(const QString& name) const { return m_index.value(name.toLower(), nullptr); }
-    template <class W>
-    W* get(const QString& name) const {
-        auto* w = qobject_cast<W*>(find(name));
-        if (w == nullptr) throw std::logic_error("no control named " + name.toStdString());
-        return w;
-    }
-    bool contains(const QString& name) const { return m_index.contains(name.toLower()); }
-    qsizetype size() const { return m_index.size(); }
-
-private:
-    QHash<QString, QWidget*> m_index;  // keys in lower case: names compare without regard to case
-};
-
-/// Address constants of the maker's links (neutral placeholders under the reserved example domain).
-inline constexpr const char* kWebSiteAddress = "www.example.com/livna";
-inline constexpr const char* kEmailAddress = "support@example.com";
+/// The program folders of Setka640DKV_KVM, in the order they are created.
+inline constexpr const char* kProgramFolders[] = {"Reg_RPU", "Base_D", "Conf"};
 inline constexpr const char* kWorkWindowCaption = "Прибор приемно-контрольный Ливна-640";
 inline constexpr const char* kHelpFile = "Setka-640-v5_2-help.hlp";
-inline constexpr const char* kHelpPage = "help/index.html";  ///< shown where the .hlp cannot be
 inline constexpr const char* kLegacyProgram = "add1.exe";
 /// Application name; also the caption of the editors' plain message boxes.
 inline constexpr const char* kApplicationTitle = "Setka640DKV_KVM";
 
-/// What HelpBitBtn opens: the WinHelp file where the desktop can show it and it is present,
-/// otherwise the HTML page shipped beside the program.
-std::string helpTarget(bool winHelpShown, bool helpFileExists);
-/// The link WebSiteLabel opens for its caption, and the mail link of EmailLabel.
-std::string webSiteUrl(const QString& caption);
-std::string emailUrl(const QString& address);
 /// Told when "add1.exe" could not be started.
 std::string handOffFailureText();
 
@@ -116,9 +64,12 @@ public:
     void setStatus(const QString& text);
     void setProgress(int percent);
 
-    /// Holds off Esc and the close box while the window is busy (an exchange is running).
-    void setBusy(bool busy) { m_busy = busy; }
+    /// True while an exchange runs: Esc, the close box and the links are held off.
     bool busy() const { return m_busy; }
+    void setBusy(bool busy) { m_busy = busy; }
+    /// Keeps the window busy for one exchange: every control but the bars is off until the
+    /// returned scope ends (see ExchangeScope).
+    [[nodiscard]] ExchangeScope exchangeScope();
 
 protected:
     /// Controls the subclass creates go into the same index.

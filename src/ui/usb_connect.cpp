@@ -1,4 +1,6 @@
-#include "usblink/usb_connect.h"
+#include "ui/usb_connect.h"
+
+#include "ui/link_messages.h"
 
 namespace livna {
 
@@ -12,13 +14,10 @@ void reportToUser(UsbConnectWindow& window, DialogService& dialogs, const std::s
 }  // namespace
 
 ConnectOutcome UsbConnect(UsbPipes& pipes, UsbConnectWindow& window, DialogService& dialogs) {
-    if (window.legacyPortChosen()) {
-        window.performHandOff();
-        return ConnectOutcome::HandedOff;
-    }
-
     int count = 0;
-    if (!pipes.UsbCountDevices(count)) {
+    const bool found = pipes.UsbCountDevices(count);
+    tellSystemError(dialogs, pipes.systemText());
+    if (!found) {
         reportToUser(window, dialogs, count > 1 ? kTextSeveralPanels : kTextNoPanel);
         return count > 1 ? ConnectOutcome::SeveralPanels : ConnectOutcome::NoPanel;
     }
@@ -29,7 +28,9 @@ ConnectOutcome UsbConnect(UsbPipes& pipes, UsbConnectWindow& window, DialogServi
     window.setProgress(0);
 
     DeviceInfo info;
-    if (pipes.UsbGetDeviceInfo(window.identifyCommand(), info) != UsbResult::Ok) {
+    const UsbResult identified = pipes.UsbGetDeviceInfo(window.identifyCommand(), info);
+    tellSystemError(dialogs, pipes.systemText());
+    if (identified != UsbResult::Ok) {
         // A panel that does not answer (or answers garbage) is reported, so the installer is not
         // left looking at "Устанавливается связь с прибором ..." for ever.
         reportToUser(window, dialogs, kTextNoAnswer);

@@ -1,4 +1,4 @@
-#include "kvm_editor/kvmfields.h"
+#include "ui/field_widgets.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>
@@ -95,7 +95,9 @@ RadioGroup::RadioGroup(const QString& caption, const QStringList& items, int col
     connect(m_buttons, &QButtonGroup::idClicked, this, &RadioGroup::itemChosen);
 }
 
-int RadioGroup::itemIndex() const { return m_buttons->checkedId(); }
+int RadioGroup::itemIndex() const {
+    return m_buttons->checkedId();
+}
 
 void RadioGroup::setItemIndex(int index) {
     if (QAbstractButton* b = m_buttons->button(index)) {
@@ -110,7 +112,9 @@ void RadioGroup::setItemIndex(int index) {
     }
 }
 
-int RadioGroup::count() const { return static_cast<int>(m_buttons->buttons().size()); }
+int RadioGroup::count() const {
+    return static_cast<int>(m_buttons->buttons().size());
+}
 
 QString RadioGroup::item(int index) const {
     QAbstractButton* b = m_buttons->button(index);

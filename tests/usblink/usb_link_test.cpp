@@ -1,4 +1,4 @@
-#include "usblink/atmusbunit.h"
+#include "usblink/usb_link.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,9 @@ using test::ScriptedDevice;
 using Bytes = std::vector<std::uint8_t>;
 using Block = std::array<std::int32_t, kUsbBlockSize>;
 
-Bytes frameBytes(const CommandFrame& f) { return Bytes(f.begin(), f.end()); }
+Bytes frameBytes(const CommandFrame& f) {
+    return Bytes(f.begin(), f.end());
+}
 
 BlockBytes rampBlock() {
     BlockBytes b{};
@@ -59,18 +61,10 @@ protected:
         sleeper.clear();
     }
 
-    std::vector<MessageRequest> errorBoxes() const {
-        std::vector<MessageRequest> out;
-        for (const auto& m : dialogs.messages())
-            if (m.caption == kCaptionError) out.push_back(m);
-        return out;
-    }
-
     MemoryUsbPlatform platform;
     RecordingSleeper sleeper;
-    ScriptedDialogService dialogs;
     ScriptedDevice device;
-    UsbPipes pipes{platform, sleeper, &dialogs};
+    UsbPipes pipes{platform, sleeper};
 };
 
 TEST_F(UsbPipesTest, identify_sendsFrameByteByByte_andReportsTypeAndVersion) {
@@ -80,15 +74,19 @@ TEST_F(UsbPipesTest, identify_sendsFrameByteByByte_andReportsTypeAndVersion) {
     EXPECT_EQ(info, (DeviceInfo{31, 32}));
     EXPECT_EQ(device.allWritten(), frameBytes(makeIdentifyRequest(kCmdIdentify)));
     EXPECT_EQ(device.writeSizes(), std::vector<std::size_t>(8, 1));
-    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(pipes.systemText(), "");
 }
 
 TEST_F(UsbPipesTest, identify_badReply_givesItsCode_andLeavesOutputsUntouched) {
     const ReplyCase cases[] = {
-        {"first header byte", 0, 8, UsbResult::BadHeader},   {"second header byte", 1, 8, UsbResult::BadHeader},
-        {"type byte under the CRC", 2, 8, UsbResult::BadReply}, {"CRC low", 6, 8, UsbResult::BadReply},
-        {"CRC high", 7, 8, UsbResult::BadReply},             {"no reply at all", -1, 0, UsbResult::BadHeader},
-        {"header only", -1, 2, UsbResult::BadReply},         {"seven bytes", -1, 7, UsbResult::BadReply},
+        {"first header byte", 0, 8, UsbResult::BadHeader},
+        {"second header byte", 1, 8, UsbResult::BadHeader},
+        {"type byte under the CRC", 2, 8, UsbResult::BadReply},
+        {"CRC low", 6, 8, UsbResult::BadReply},
+        {"CRC high", 7, 8, UsbResult::BadReply},
+        {"no reply at all", -1, 0, UsbResult::BadHeader},
+        {"header only", -1, 2, UsbResult::BadReply},
+        {"seven bytes", -1, 7, UsbResult::BadReply},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,7 +95,7 @@ TEST_F(UsbPipesTest, identify_badReply_givesItsCode_andLeavesOutputsUntouched) {
         EXPECT_EQ(pipes.UsbGetDeviceInfo(kCmdIdentify, info), c.expected);
         EXPECT_EQ(info, (DeviceInfo{7, 7}));
     }
-    EXPECT_TRUE(errorBoxes().empty()) << "a bad or missing reply is not an error of the system";
+    EXPECT_EQ(pipes.systemText(), "") << "a bad or missing reply is not an error of the system";
 }
 
 TEST_F(UsbPipesTest, readBlock_returnsData_afterOnePause) {
@@ -112,10 +110,14 @@ TEST_F(UsbPipesTest, readBlock_returnsData_afterOnePause) {
 
 TEST_F(UsbPipesTest, readBlock_badReply_givesItsCode_andLeavesArrayUntouched) {
     const ReplyCase cases[] = {
-        {"first header byte", 0, 260, UsbResult::BadHeader}, {"second header byte", 1, 260, UsbResult::BadHeader},
-        {"a data byte", 100, 260, UsbResult::BadReply},      {"CRC low", 258, 260, UsbResult::BadReply},
-        {"CRC high", 259, 260, UsbResult::BadReply},         {"no reply", -1, 0, UsbResult::BadHeader},
-        {"cut in the data", -1, 100, UsbResult::BadReply},   {"CRC high missing", -1, 259, UsbResult::BadReply},
+        {"first header byte", 0, 260, UsbResult::BadHeader},
+        {"second header byte", 1, 260, UsbResult::BadHeader},
+        {"a data byte", 100, 260, UsbResult::BadReply},
+        {"CRC low", 258, 260, UsbResult::BadReply},
+        {"CRC high", 259, 260, UsbResult::BadReply},
+        {"no reply", -1, 0, UsbResult::BadHeader},
+        {"cut in the data", -1, 100, UsbResult::BadReply},
+        {"CRC high missing", -1, 259, UsbResult::BadReply},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -140,7 +142,8 @@ TEST_F(UsbPipesTest, readBlock_remainsOfARejectedReply_areNotTakenForTheNextOne)
 
 TEST_F(UsbPipesTest, writeBlock_sendsLowBytes_withTheProtocolsCallsAndPauses) {
     Block values{};
-    for (std::size_t i = 0; i < kUsbBlockSize; ++i) values[i] = static_cast<std::int32_t>(i * 3 + 250);  // up to 1015
+    for (std::size_t i = 0; i < kUsbBlockSize; ++i)
+        values[i] = static_cast<std::int32_t>(i * 3 + 250);  // up to 1015
     device.replyAfter(8 + 260, frameBytes(makeFrame(kCmdWriteBlock, 0, 3)));
     EXPECT_EQ(pipes.UsbWriteBlock(3, values), UsbResult::Ok);
 
@@ -212,21 +215,25 @@ TEST_F(UsbPipesTest, rawWrites_oneCallEach) {
     EXPECT_EQ(device.writeSizes(), (std::vector<std::size_t>{1, 64}));
 }
 
-TEST_F(UsbPipesTest, systemError_isShownOncePerOperation_withTheSystemsText) {
+TEST_F(UsbPipesTest, systemError_leavesItsFirstTextPerOperation_forTheCaller) {
     platform.failIo("dev", PipeRole::Write, IoStatus::Failed, "Input/output error");
     Block values = filled(0);
     EXPECT_EQ(pipes.UsbReadBlock(0, values), UsbResult::WriteFailed);
+    EXPECT_EQ(pipes.systemText(), "Input/output error");
     EXPECT_EQ(pipes.UsbWriteBlock(0, values), UsbResult::WriteFailed);
+    EXPECT_EQ(pipes.systemText(), "Input/output error");
     {
         UsbPipes::Operation transfer(pipes);
+        EXPECT_EQ(pipes.systemText(), "") << "a new operation starts without the last one's text";
+        EXPECT_FALSE(pipes.UsbWriteByte(0));
+        platform.failIo("dev", PipeRole::Write, IoStatus::Closed, "Broken pipe");
         for (int i = 0; i < 10; ++i) EXPECT_FALSE(pipes.UsbWriteByte(0));
+        EXPECT_EQ(pipes.systemText(), "Input/output error") << "the calls inside keep the first text";
     }
-    const auto boxes = errorBoxes();
-    ASSERT_EQ(boxes.size(), 3u) << "one box per block exchange, one for the grouped transfer";
-    for (const auto& b : boxes) {
-        EXPECT_EQ(b.text, "Input/output error");
-        EXPECT_EQ(b.icon, MsgIcon::Error);
-    }
+    EXPECT_EQ(pipes.systemText(), "Input/output error");
+    platform.failIo("dev", PipeRole::Write, IoStatus::Ok, "");
+    EXPECT_TRUE(pipes.UsbWriteByte(0));
+    EXPECT_EQ(pipes.systemText(), "") << "a call that succeeds leaves no text";
 }
 
 TEST_F(UsbPipesTest, unpluggedPanel_failsAtOnce_withOneBox) {
@@ -234,16 +241,16 @@ TEST_F(UsbPipesTest, unpluggedPanel_failsAtOnce_withOneBox) {
     Block values = filled(-7);
     EXPECT_NE(pipes.UsbReadBlock(0, values), UsbResult::Ok);
     EXPECT_EQ(values, filled(-7));
-    EXPECT_EQ(errorBoxes().size(), 1u);
+    EXPECT_NE(pipes.systemText(), "");
 }
 
-TEST_F(UsbPipesTest, silentPanel_failsWithoutABox) {
+TEST_F(UsbPipesTest, silentPanel_failsWithoutASystemText) {
     Block values = filled(-7);
     EXPECT_EQ(pipes.UsbReadBlock(0, values), UsbResult::BadHeader);
     EXPECT_EQ(pipes.UsbWriteBlock(0, values), UsbResult::BadReply);
     DeviceInfo info;
     EXPECT_EQ(pipes.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::BadHeader);
-    EXPECT_TRUE(errorBoxes().empty());
+    EXPECT_EQ(pipes.systemText(), "");
 }
 
 TEST(UsbDiscovery, countsOnlyServedInterfaces_andKeepsPipesOnlyForExactlyOne) {
@@ -255,15 +262,14 @@ TEST(UsbDiscovery, countsOnlyServedInterfaces_andKeepsPipesOnlyForExactlyOne) {
         bool expectedPresent;
     };
     const Case cases[] = {
-        {"no interface", 0, 0, 0, false},           {"one panel", 1, 0, 1, true},
-        {"two panels", 2, 0, 2, false},             {"three panels", 3, 0, 3, false},
-        {"dead folder only", 0, 1, 0, false},       {"one panel and a dead folder", 1, 1, 1, true},
+        {"no interface", 0, 0, 0, false},     {"one panel", 1, 0, 1, true},
+        {"two panels", 2, 0, 2, false},       {"three panels", 3, 0, 3, false},
+        {"dead folder only", 0, 1, 0, false}, {"one panel and a dead folder", 1, 1, 1, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryUsbPlatform platform;
         RecordingSleeper sleeper;
-        ScriptedDialogService dialogs;
         std::vector<ScriptedDevice> devices(static_cast<std::size_t>(c.served));
         std::vector<std::string> paths;
         for (int i = 0; i < c.absent; ++i) platform.addAbsentDevice("dead" + std::to_string(i));
@@ -271,7 +277,7 @@ TEST(UsbDiscovery, countsOnlyServedInterfaces_andKeepsPipesOnlyForExactlyOne) {
             paths.push_back("panel" + std::to_string(i));
             platform.addDevice(paths.back(), devices[static_cast<std::size_t>(i)]);
         }
-        UsbPipes pipes(platform, sleeper, &dialogs);
+        UsbPipes pipes(platform, sleeper);
         int count = -1;
         EXPECT_EQ(pipes.UsbCountDevices(count), c.expectedPresent);
         EXPECT_EQ(count, c.expectedCount);
@@ -280,27 +286,24 @@ TEST(UsbDiscovery, countsOnlyServedInterfaces_andKeepsPipesOnlyForExactlyOne) {
         int open = 0;
         for (const auto& p : paths) open += platform.openPipeCount(p);
         EXPECT_EQ(open, c.expectedPresent ? 2 : 0) << "pipes of panels not kept are closed";
-        EXPECT_TRUE(dialogs.calls().empty());
+        EXPECT_EQ(pipes.systemText(), "");
     }
 }
 
-TEST(UsbDiscovery, openFailures_areShownOnce_andNotCounted) {
+TEST(UsbDiscovery, openFailures_leaveTheFirstText_andAreNotCounted) {
     MemoryUsbPlatform platform;
     RecordingSleeper sleeper;
-    ScriptedDialogService dialogs;
     ScriptedDevice a, b;
     platform.addDevice("a", a);
     platform.addDevice("b", b);
     platform.failOpen("a", PipeRole::Write, "Permission denied");
-    platform.failOpen("b", PipeRole::Read, "Permission denied");
-    UsbPipes pipes(platform, sleeper, &dialogs);
+    platform.failOpen("b", PipeRole::Read, "Device busy");
+    UsbPipes pipes(platform, sleeper);
     int count = -1;
     EXPECT_FALSE(pipes.UsbCountDevices(count));
     EXPECT_EQ(count, 0);
     EXPECT_EQ(platform.openPipeCount("a") + platform.openPipeCount("b"), 0);
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].caption, kCaptionError);
-    EXPECT_EQ(dialogs.messages()[0].text, "Permission denied");
+    EXPECT_EQ(pipes.systemText(), "Permission denied");
 }
 
 TEST(UsbDiscovery, onePanelWhosePipesFailTheirFlush_isNotKept_andItsPipesAreClosed) {
@@ -320,38 +323,29 @@ TEST(UsbDiscovery, onePanelWhosePipesFailTheirFlush_isNotKept_andItsPipesAreClos
         SCOPED_TRACE(c.name);
         MemoryUsbPlatform platform;
         RecordingSleeper sleeper;
-        ScriptedDialogService dialogs;
         ScriptedDevice device;
         platform.addDevice("dev", device);
         platform.failIo("dev", c.role, c.status, c.status == IoStatus::TimedOut ? "" : "Input/output error");
-        UsbPipes pipes(platform, sleeper, &dialogs);
+        UsbPipes pipes(platform, sleeper);
         int count = -1;
         EXPECT_EQ(pipes.UsbCountDevices(count), c.kept);
         EXPECT_EQ(count, 1);
         EXPECT_EQ(pipes.present(), c.kept);
         EXPECT_EQ(pipes.isOpen(), c.kept);
         EXPECT_EQ(platform.openPipeCount("dev"), c.kept ? 2 : 0);
-        if (c.kept) {
-            EXPECT_TRUE(dialogs.calls().empty());
-        } else {
-            ASSERT_EQ(dialogs.messages().size(), 1u);
-            EXPECT_EQ(dialogs.messages()[0].caption, kCaptionError);
-            EXPECT_EQ(dialogs.messages()[0].text, "Input/output error");
-        }
+        EXPECT_EQ(pipes.systemText(), c.kept ? "" : "Input/output error");
     }
 }
 
-TEST(UsbDiscovery, enumerationFailure_isShown) {
+TEST(UsbDiscovery, enumerationFailure_leavesItsText) {
     MemoryUsbPlatform platform;
     RecordingSleeper sleeper;
-    ScriptedDialogService dialogs;
     platform.failEnumeration("root: Permission denied");
-    UsbPipes pipes(platform, sleeper, &dialogs);
+    UsbPipes pipes(platform, sleeper);
     int count = -1;
     EXPECT_FALSE(pipes.UsbCountDevices(count));
     EXPECT_EQ(count, 0);
-    ASSERT_EQ(dialogs.messages().size(), 1u);
-    EXPECT_EQ(dialogs.messages()[0].text, "root: Permission denied");
+    EXPECT_EQ(pipes.systemText(), "root: Permission denied");
 }
 
 TEST(UsbDiscovery, rediscoveryAndRelease_closeThePipesTheyReplace) {
@@ -359,7 +353,7 @@ TEST(UsbDiscovery, rediscoveryAndRelease_closeThePipesTheyReplace) {
     RecordingSleeper sleeper;
     ScriptedDevice device;
     platform.addDevice("dev", device);
-    UsbPipes pipes(platform, sleeper, nullptr);
+    UsbPipes pipes(platform, sleeper);
     int count = 0;
     ASSERT_TRUE(pipes.UsbCountDevices(count));
     ASSERT_TRUE(pipes.UsbCountDevices(count));
@@ -377,7 +371,7 @@ TEST(UsbDiscovery, staleBytesFromBeforeDiscovery_areDiscarded) {
     RecordingSleeper sleeper;
     ScriptedDevice device;
     platform.addDevice("dev", device);
-    UsbPipes pipes(platform, sleeper, nullptr);
+    UsbPipes pipes(platform, sleeper);
     int count = 0;
     ASSERT_TRUE(pipes.UsbCountDevices(count));
     device.replyAfter(1, {1, 2, 3});

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 
 #include "gui_harness.h"
-#include "wizard/qtdialogservice.h"
+#include "ui/qt_dialog_service.h"
 
 using namespace livna;
 using namespace livna::test;
@@ -38,7 +38,8 @@ private slots:
     void filters_translated_data() {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("qt");
-        QTest::newRow("one pair") << "Файлы регистрации (*.rrg)|*.rrg" << QStringList({"Файлы регистрации (*.rrg)"});
+        QTest::newRow("one pair") << "Файлы регистрации (*.rrg)|*.rrg"
+                                  << QStringList({"Файлы регистрации (*.rrg)"});
         QTest::newRow("description without patterns")
             << "Файлы настроек|*.cfg" << QStringList({"Файлы настроек (*.cfg)"});
         QTest::newRow("two pairs, several patterns")
@@ -60,12 +61,12 @@ private slots:
         QTest::addColumn<QString>("press");  // "" = Enter on the default button
         QTest::addColumn<int>("answer");
         QTest::newRow("OK box") << 0 << int(MsgAnswer::Ok) << int(MsgIcon::Error) << "" << int(MsgAnswer::Ok);
-        QTest::newRow("default No, Enter") << 1 << int(MsgAnswer::No) << int(MsgIcon::Question) << ""
-                                           << int(MsgAnswer::No);
-        QTest::newRow("default Yes, Enter") << 1 << int(MsgAnswer::Yes) << int(MsgIcon::Warning) << ""
-                                            << int(MsgAnswer::Yes);
-        QTest::newRow("default No, Да pressed") << 1 << int(MsgAnswer::No) << int(MsgIcon::Question) << "Да"
-                                                << int(MsgAnswer::Yes);
+        QTest::newRow("default No, Enter")
+            << 1 << int(MsgAnswer::No) << int(MsgIcon::Question) << "" << int(MsgAnswer::No);
+        QTest::newRow("default Yes, Enter")
+            << 1 << int(MsgAnswer::Yes) << int(MsgIcon::Warning) << "" << int(MsgAnswer::Yes);
+        QTest::newRow("default No, Да pressed")
+            << 1 << int(MsgAnswer::No) << int(MsgIcon::Question) << "Да" << int(MsgAnswer::Yes);
         QTest::newRow("Esc is No") << 1 << int(MsgAnswer::Yes) << int(MsgIcon::Question) << "Esc"
                                    << int(MsgAnswer::No);
     }
@@ -77,27 +78,31 @@ private slots:
         QFETCH(int, answer);
         QtDialogService service;
         const MessageRequest request{"Системное сообщение", "Строка 1\nСтрока 2", MsgIcon(icon),
-                                     buttons == 0 ? MsgButtons::Ok : MsgButtons::YesNo, MsgAnswer(defaultButton)};
-        const QMessageBox::Icon qtIcon[] = {QMessageBox::NoIcon, QMessageBox::Information, QMessageBox::Warning,
-                                            QMessageBox::Critical, QMessageBox::Question};
+                                     buttons == 0 ? MsgButtons::Ok : MsgButtons::YesNo,
+                                     MsgAnswer(defaultButton)};
+        const QMessageBox::Icon qtIcon[] = {QMessageBox::NoIcon, QMessageBox::Information,
+                                            QMessageBox::Warning, QMessageBox::Critical,
+                                            QMessageBox::Question};
         MsgAnswer got = MsgAnswer::Ok;
-        runModal([&] { got = service.message(request); },
-                 [&](QWidget* modal) {
-                     auto* box = qobject_cast<QMessageBox*>(modal);
-                     QVERIFY(box != nullptr);
-                     QCOMPARE(box->windowTitle(), QString("Системное сообщение"));
-                     QCOMPARE(box->text(), QString("Строка 1\nСтрока 2"));
-                     QCOMPARE(box->icon(), qtIcon[icon]);
-                     QCOMPARE(buttonTexts(box), buttons == 0 ? QStringList({"OK"}) : QStringList({"Да", "Нет"}));
-                     const QString defaultText = buttons == 0 ? "OK" : (MsgAnswer(defaultButton) == MsgAnswer::No ? "Нет" : "Да");
-                     QCOMPARE(box->defaultButton()->text(), defaultText);
-                     if (press.isEmpty())
-                         box->defaultButton()->click();
-                     else if (press == "Esc")
-                         pressKey(box, Qt::Key_Escape);
-                     else
-                         buttonWithText(box, press)->click();
-                 });
+        runModal(
+            [&] { got = service.message(request); },
+            [&](QWidget* modal) {
+                auto* box = qobject_cast<QMessageBox*>(modal);
+                QVERIFY(box != nullptr);
+                QCOMPARE(box->windowTitle(), QString("Системное сообщение"));
+                QCOMPARE(box->text(), QString("Строка 1\nСтрока 2"));
+                QCOMPARE(box->icon(), qtIcon[icon]);
+                QCOMPARE(buttonTexts(box), buttons == 0 ? QStringList({"OK"}) : QStringList({"Да", "Нет"}));
+                const QString defaultText =
+                    buttons == 0 ? "OK" : (MsgAnswer(defaultButton) == MsgAnswer::No ? "Нет" : "Да");
+                QCOMPARE(box->defaultButton()->text(), defaultText);
+                if (press.isEmpty())
+                    box->defaultButton()->click();
+                else if (press == "Esc")
+                    pressKey(box, Qt::Key_Escape);
+                else
+                    buttonWithText(box, press)->click();
+            });
         QCOMPARE(got, MsgAnswer(answer));
     }
 
@@ -114,15 +119,20 @@ private slots:
         QDir::setCurrent(root.path());
         QVERIFY(QDir().mkdir("Reg_RPU"));
         QtDialogService service;
-        const FileDialogRequest request{"Чтение сведений о регистрации", "Файлы ПО (*.tsk)|*.tsk|Файлы регистрации (*.rrg)|*.rrg",
-                                        2, "rrg", "Reg_RPU", save ? "копия" : ""};
+        const FileDialogRequest request{"Чтение сведений о регистрации",
+                                        "Файлы ПО (*.tsk)|*.tsk|Файлы регистрации (*.rrg)|*.rrg",
+                                        2,
+                                        "rrg",
+                                        "Reg_RPU",
+                                        save ? "копия" : ""};
         std::optional<std::string> chosen;
         runModal([&] { chosen = save ? service.saveFile(request) : service.openFile(request); },
                  [&](QWidget* modal) {
                      auto* dialog = qobject_cast<QFileDialog*>(modal);
                      QVERIFY(dialog != nullptr);
                      QCOMPARE(dialog->windowTitle(), QString("Чтение сведений о регистрации"));
-                     QCOMPARE(dialog->nameFilters(), QStringList({"Файлы ПО (*.tsk)", "Файлы регистрации (*.rrg)"}));
+                     QCOMPARE(dialog->nameFilters(),
+                              QStringList({"Файлы ПО (*.tsk)", "Файлы регистрации (*.rrg)"}));
                      QCOMPARE(dialog->selectedNameFilter(), QString("Файлы регистрации (*.rrg)"));
                      QCOMPARE(QDir(dialog->directory()).canonicalPath(), QDir("Reg_RPU").canonicalPath());
                      QCOMPARE(dialog->defaultSuffix(), QString("rrg"));
@@ -136,4 +146,4 @@ private slots:
 };
 
 QTEST_MAIN(DialogServiceTest)
-#include "dialogservice_test.moc"
+#include "qt_dialog_service_test.moc"

@@ -1,4 +1,4 @@
-#include "wizard/desktoplauncher.h"
+#include "ui/desktop_launcher.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,23 +1,22 @@
-#include "wizard/startup.h"
+#include "ui/application.h"
 
 #include <QDir>
 
-#include "wizard/generalunit.h"
-#include "wizard/platform.h"
+#include "ui/platform.h"
 
 namespace livna {
 
-void prepareProgramFolder(const QString& programDir) {
+void prepareProgramFolder(const QString& programDir, std::span<const char* const> folders) {
     QDir::setCurrent(programDir);
     QDir here = QDir::current();
-    for (const char* name : kProgramFolders) {
+    for (const char* name : folders) {
         const QString folder = QString::fromUtf8(name);
         if (!here.exists(folder)) here.mkdir(folder);
         applyFolderAttributes(here.absoluteFilePath(folder));
     }
 }
 
-void showUncaughtException(DialogService& dialogs, std::exception_ptr error) {
+void showUncaughtException(DialogService& dialogs, std::exception_ptr error, const std::string& title) {
     std::string text = "Неизвестная ошибка.";
     try {
         if (error) std::rethrow_exception(error);
@@ -25,12 +24,12 @@ void showUncaughtException(DialogService& dialogs, std::exception_ptr error) {
         text = e.what();
     } catch (...) {
     }
-    dialogs.inform(kApplicationTitle, text, MsgIcon::Error);
+    dialogs.inform(title, text, MsgIcon::Error);
 }
 
-LivnaApplication::LivnaApplication(int& argc, char** argv, DialogService& dialogs)
-    : QApplication(argc, argv), m_dialogs(dialogs) {
-    setApplicationName(QString::fromUtf8(kApplicationTitle));
+LivnaApplication::LivnaApplication(int& argc, char** argv, DialogService& dialogs, const std::string& title)
+    : QApplication(argc, argv), m_dialogs(dialogs), m_title(title) {
+    setApplicationName(QString::fromStdString(title));
 }
 
 bool LivnaApplication::notify(QObject* receiver, QEvent* event) {
@@ -39,7 +38,7 @@ bool LivnaApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
     } catch (...) {
-        showUncaughtException(m_dialogs, std::current_exception());
+        showUncaughtException(m_dialogs, std::current_exception(), m_title);
         return false;
     }
 }

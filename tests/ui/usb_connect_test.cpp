@@ -1,4 +1,4 @@
-#include "usblink/usb_connect.h"
+#include "ui/usb_connect.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,6 @@ class FakeWindow : public UsbConnectWindow {
 public:
     void setStatusText(const std::string& text) override { statuses.push_back(text); }
     void setProgress(int percent) override { progress.push_back(percent); }
-    bool legacyPortChosen() const override { return legacyPort; }
-    void performHandOff() override { ++handOffs; }
     std::uint8_t identifyCommand() const override { return command; }
     bool accepts(const DeviceInfo& info) const override { return info.versionCode / 10 == acceptedMajor; }
     std::string refusalMessage() const override { return kTextWrongSystem; }
@@ -28,12 +26,10 @@ public:
         statusAtAcceptance = statuses.empty() ? "" : statuses.back();
     }
 
-    bool legacyPort = false;
     std::uint8_t command = kCmdIdentify;
     unsigned acceptedMajor = 3;
     std::vector<std::string> statuses;
     std::vector<int> progress;
-    int handOffs = 0;
     int disconnects = 0;
     std::vector<DeviceInfo> accepted;
     std::string statusAtAcceptance;
@@ -51,7 +47,7 @@ protected:
     MemoryUsbPlatform platform;
     RecordingSleeper sleeper;
     ScriptedDialogService dialogs;
-    UsbPipes pipes{platform, sleeper, &dialogs};
+    UsbPipes pipes{platform, sleeper};
     FakeWindow window;
     ScriptedDevice first, second;
 };
@@ -73,7 +69,7 @@ TEST_F(UsbConnectTest, discoveryFailures_showTheirTextInStatusAndBox) {
         MemoryUsbPlatform platform;
         if (c.panels > 0) platform.addDevice("a", first);
         if (c.panels > 1) platform.addDevice("b", second);
-        UsbPipes pipes(platform, sleeper, &dialogs);
+        UsbPipes pipes(platform, sleeper);
         FakeWindow window;
         dialogs.clear();
         EXPECT_EQ(UsbConnect(pipes, window, dialogs), c.outcome);
@@ -92,7 +88,8 @@ TEST_F(UsbConnectTest, onePanelAccepted_narratesPausesAndIdentifiesWithTheWindow
     first.replyAfter(8, identifyReply(31, 32));
     EXPECT_EQ(connect(), ConnectOutcome::Accepted);
     const std::vector<std::string> statuses = {"Обнаружен прибор марки Ливна на линии USB!",
-                                               "Устанавливается связь с прибором ...", "Связь успешно установлена!"};
+                                               "Устанавливается связь с прибором ...",
+                                               "Связь успешно установлена!"};
     EXPECT_EQ(window.statuses, statuses);
     EXPECT_EQ(window.statusAtAcceptance, "Связь успешно установлена!");
     EXPECT_EQ(window.progress, std::vector<int>{0});
@@ -141,7 +138,7 @@ TEST_F(UsbConnectTest, panelThatDoesNotAnswer_isReportedPlainly) {
         ScriptedDevice device;
         device.replyAfter(8, c.reply);
         platform.addDevice("a", device);
-        UsbPipes pipes(platform, sleeper, &dialogs);
+        UsbPipes pipes(platform, sleeper);
         FakeWindow window;
         dialogs.clear();
         EXPECT_EQ(UsbConnect(pipes, window, dialogs), ConnectOutcome::NoAnswer);
@@ -155,14 +152,39 @@ TEST_F(UsbConnectTest, panelThatDoesNotAnswer_isReportedPlainly) {
     }
 }
 
-TEST_F(UsbConnectTest, legacyPort_handsOffWithoutTouchingTheLink) {
-    platform.addDevice("a", first);
-    window.legacyPort = true;
-    EXPECT_EQ(connect(), ConnectOutcome::HandedOff);
-    EXPECT_EQ(window.handOffs, 1);
-    EXPECT_FALSE(pipes.isOpen());
-    EXPECT_TRUE(window.statuses.empty());
-    EXPECT_TRUE(dialogs.calls().empty());
+TEST_F(UsbConnectTest, systemErrors_areShownInTheErrorBoxBeforeTheOutcome) {
+    struct Case {
+        const char* name;
+        bool enumerationFails;
+        ConnectOutcome outcome;
+        const char* systemText;
+        const char* told;
+    };
+    const Case cases[] = {
+        {"discovery", true, ConnectOutcome::NoPanel, "root: Permission denied",
+         "Приборы марки Ливна отключены от линии USB!"},
+        {"identify", false, ConnectOutcome::NoAnswer, "Input/output error", "Нет ответа от прибора"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MemoryUsbPlatform platform;
+        ScriptedDevice device;
+        platform.addDevice("a", device);
+        if (c.enumerationFails)
+            platform.failEnumeration(c.systemText);
+        else
+            platform.failIo("a", PipeRole::Write, IoStatus::Failed, c.systemText);
+        UsbPipes pipes(platform, sleeper);
+        FakeWindow window;
+        dialogs.clear();
+        EXPECT_EQ(UsbConnect(pipes, window, dialogs), c.outcome);
+        const auto shown = dialogs.messages();
+        ASSERT_EQ(shown.size(), 2u);
+        EXPECT_EQ(shown[0].caption, "Error");
+        EXPECT_EQ(shown[0].text, c.systemText);
+        EXPECT_EQ(shown[0].icon, MsgIcon::Error);
+        EXPECT_EQ(shown[1].text, c.told);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "wizard/platform.h"
+#include "ui/platform.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -8,7 +8,9 @@ namespace livna {
 
 #ifdef Q_OS_WIN
 
-bool platformShowsWinHelp() { return true; }
+bool platformShowsWinHelp() {
+    return true;
+}
 
 void applyFolderAttributes(const QString& folder) {
     SetFileAttributesW(reinterpret_cast<LPCWSTR>(folder.utf16()), 0x37);
@@ -16,7 +18,9 @@ void applyFolderAttributes(const QString& folder) {
 
 #else
 
-bool platformShowsWinHelp() { return false; }
+bool platformShowsWinHelp() {
+    return false;
+}
 
 void applyFolderAttributes(const QString&) {}
 
