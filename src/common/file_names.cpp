@@ -4,12 +4,12 @@
 
 namespace livna {
 
-namespace {
-
 std::string twoDigits(int n) {
     n = ((n % 100) + 100) % 100;
     return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
 }
+
+namespace {
 
 constexpr std::string_view kDayMonthYearFormat = "dd.MM.yyyy";
 

@@ -16,6 +16,9 @@ struct CalendarDate {
     int day = 1;    ///< 1..31
 };
 
+/// The last two decimal digits of n, with a leading zero ("05", "96").
+std::string twoDigits(int n);
+
 /// The date in a short-date format of the usual letters: "d", "dd", "M", "MM", "yy", "yyyy";
 /// other characters are copied (e.g. "dd.MM.yyyy" gives "05.03.2024").
 std::string formatShortDate(const CalendarDate& date, std::string_view format);

@@ -46,11 +46,6 @@ bool MaskedField::isBlank() const {
     return true;
 }
 
-void MaskedField::focusOutEvent(QFocusEvent* event) {
-    QLineEdit::focusOutEvent(event);
-    emit left();
-}
-
 void MaskedField::mouseReleaseEvent(QMouseEvent* event) {
     QLineEdit::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton) emit clicked();

@@ -32,13 +32,10 @@ public:
     bool isBlank() const;
 
 signals:
-    /// The field lost the keyboard focus (the rules that run on leaving a field hook here).
-    void left();
     /// The field was clicked with the mouse.
     void clicked();
 
 protected:
-    void focusOutEvent(QFocusEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "scripted_device.h"
 #include "usblink/memory_platform.h"
 
@@ -15,7 +17,10 @@ using Bytes = std::vector<std::uint8_t>;
 /// unless a test sets another.
 class FakeWindow : public UsbConnectWindow {
 public:
-    void setStatusText(const std::string& text) override { statuses.push_back(text); }
+    void setStatusText(const std::string& text) override {
+        statuses.push_back(text);
+        if (onStatus) onStatus();
+    }
     void setProgress(int percent) override { progress.push_back(percent); }
     std::uint8_t identifyCommand() const override { return command; }
     bool accepts(const DeviceInfo& info) const override { return info.versionCode / 10 == acceptedMajor; }
@@ -33,6 +38,7 @@ public:
     int disconnects = 0;
     std::vector<DeviceInfo> accepted;
     std::string statusAtAcceptance;
+    std::function<void()> onStatus;  ///< runs after each status (a panel failing between steps)
 };
 
 Bytes identifyReply(unsigned type, unsigned version) {
@@ -170,12 +176,11 @@ TEST_F(UsbConnectTest, systemErrors_areShownInTheErrorBoxBeforeTheOutcome) {
         MemoryUsbPlatform platform;
         ScriptedDevice device;
         platform.addDevice("a", device);
-        if (c.enumerationFails)
-            platform.failEnumeration(c.systemText);
-        else
-            platform.failIo("a", PipeRole::Write, IoStatus::Failed, c.systemText);
+        if (c.enumerationFails) platform.failEnumeration(c.systemText);
         UsbPipes pipes(platform, sleeper);
         FakeWindow window;
+        if (!c.enumerationFails)  // fails once discovery has kept the panel
+            window.onStatus = [&] { platform.failIo("a", PipeRole::Write, IoStatus::Failed, c.systemText); };
         dialogs.clear();
         EXPECT_EQ(UsbConnect(pipes, window, dialogs), c.outcome);
         const auto shown = dialogs.messages();
