@@ -1,6 +1,7 @@
 #include "kvm_editor/kvm_model.h"
 
 #include <algorithm>
+#include <climits>
 #include <span>
 
 namespace livna::kvm {
@@ -81,14 +82,6 @@ std::uint16_t twelveBits(std::int32_t a, std::int32_t b) {
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
-/// The digits among the characters of a text, read as one number; -1 when there are none.
-int digitsValue(const std::string& text) {
-    int value = -1;
-    for (char c : text)
-        if (c >= '0' && c <= '9') value = (value < 0 ? 0 : value * 10) + (c - '0');
-    return value;
 }
 
 /// The engineer password's verdict: its four values, or how it is refused.
@@ -186,7 +179,7 @@ SettingsImage build(const Settings& s) {
     image[kPhone] = s.phoneOn ? 255 : 0;
 
     for (std::size_t i = 0; i < s.loops.size(); ++i)
-        image[kLoopPartitions + i] = std::max(0, digitsValue(s.loops[i].partition));
+        image[kLoopPartitions + i] = wiredLoopPartition(s.loops[i].partition);
     // A type not chosen gives 15 in its half, as the output modes do.
     image[kLoopTypes] = (((s.loops[1].typeItem & 15) << 4) | (s.loops[0].typeItem & 15)) & 0xFF;
     image[kDoubleTriggering] = (s.loops[0].doubleTriggering ? 1 : 0) | (s.loops[1].doubleTriggering ? 16 : 0);
@@ -265,6 +258,13 @@ Counter counterAt(std::int32_t value, int maximum) {
 }
 
 }  // namespace
+
+int wiredLoopPartition(const std::string& text) {
+    long long value = 0;
+    for (char c : text)
+        if (c >= '0' && c <= '9') value = std::min<long long>(value * 10 + (c - '0'), INT_MAX);
+    return static_cast<int>(value);
+}
 
 std::optional<int> parseInteger(const std::string& text) {
     std::size_t begin = 0;

@@ -142,6 +142,9 @@ struct Refusal {
 /// The 2048 values the editor stores, or the first field that cannot be stored.
 std::variant<SettingsImage, Refusal> encode(const Settings& settings);
 
+/// The partition a wired loop's text names: its digits read as one number, 0 when it has none.
+int wiredLoopPartition(const std::string& text);
+
 /// A decimal integer after blanks are trimmed, with an optional sign; nothing for anything else.
 std::optional<int> parseInteger(const std::string& text);
 

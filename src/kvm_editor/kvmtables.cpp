@@ -2,12 +2,12 @@
 
 namespace livna::kvm {
 
-const std::array<OutputInfo, kOutputs> kOutputInfo = {{
-    {"Реле №1", "privrele1", 2},
-    {"Реле №2", "privrele2", 10},
-    {"Реле №3", "privrele3", 19},
-    {"Выход OК №1", "privok1", 28},
-    {"Выход OК №2", "privok2", 36},
+const std::array<OutputInfo, kOutputCount> kOutputInfo = {{
+    {"Реле №1", "privrele1"},
+    {"Реле №2", "privrele2"},
+    {"Реле №3", "privrele3"},
+    {"Выход OК №1", "privok1"},
+    {"Выход OК №2", "privok2"},
 }};
 
 const std::array<NamedCaption, kOutputEvents> kOutputEventInfo = {{

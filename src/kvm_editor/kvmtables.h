@@ -6,26 +6,20 @@
 
 #include <array>
 
+#include "kvm_editor/kvm_model.h"
+
 namespace livna::kvm {
 
-inline constexpr int kPartitions = 16;
-inline constexpr int kReceivers = 4;
-inline constexpr int kDetectorsPerReceiver = 48;
-inline constexpr int kCodes = 32;
-inline constexpr int kKeys = 96;
 inline constexpr int kKeysPerPage = 32;
-inline constexpr int kOutputs = 5;
-inline constexpr int kOutputEvents = 12;
 inline constexpr int kSecondsMax = 254;  ///< largest seconds value the panel takes
 inline constexpr int kUpDownMax = 255;   ///< the seconds counters reach one past it, the rule refuses that
 
-/// Per output: tab caption, prefix of its partition boxes, block 3 offset of its partition set.
+/// Per output: tab caption, prefix of its partition boxes.
 struct OutputInfo {
     const char* tabCaption;
     const char* partitionPrefix;
-    int partitionOffset;  ///< block 3 offset of the partition set; the event bytes follow it
 };
-extern const std::array<OutputInfo, kOutputs> kOutputInfo;
+extern const std::array<OutputInfo, kOutputCount> kOutputInfo;
 
 /// The twelve output events: bits 0..7 of byte A, then bits 0..3 of byte B.
 struct NamedCaption {

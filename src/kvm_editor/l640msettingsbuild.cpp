@@ -59,8 +59,8 @@ QLabel* headerLabel(const QString& text, QWidget* parent) {
 }  // namespace
 
 TL640MSettingsForm::SecondsField TL640MSettingsForm::makeSecondsField(const QString& counterName,
-                                                                       const QString& editName, const char* caption,
-                                                                       QWidget* parent) {
+                                                                      const QString& editName,
+                                                                      const char* caption, QWidget* parent) {
     SecondsField field;
     field.caption = caption;
     field.edit = add(new QLineEdit(parent), editName);
@@ -169,7 +169,8 @@ QWidget* TL640MSettingsForm::buildMainPage() {
         for (int row = 0; row < 2; ++row) {
             const DelayField& f = fields[static_cast<std::size_t>(row)];
             SecondsField& field = m_seconds[f.slot];
-            field = makeSecondsField(QString::fromLatin1(f.counterName), QString::fromLatin1(f.editName), f.fieldCaption, group);
+            field = makeSecondsField(QString::fromLatin1(f.counterName), QString::fromLatin1(f.editName),
+                                     f.fieldCaption, group);
             placeCounter(g, row, QStringLiteral("№%1, с:").arg(row + 1), field.edit, field.counter, group);
         }
         return group;
@@ -177,16 +178,18 @@ QWidget* TL640MSettingsForm::buildMainPage() {
     grid->addWidget(delayGroup("Время на выход:", {{{0, "Delay", "DelayEdit", "Время на выход (№1)"},
                                                     {2, "Delay2", "DelayEdit2", "Время на выход (№2)"}}}),
                     1, 0);
-    grid->addWidget(delayGroup("Время на вход:", {{{1, "DelayVxod", "DelayEditVxod", "Время на вход (№1)"},
-                                                   {3, "DelayVxod2", "DelayEditVxod2", "Время на вход (№2)"}}}),
-                    1, 1);
+    grid->addWidget(
+        delayGroup("Время на вход:", {{{1, "DelayVxod", "DelayEditVxod", "Время на вход (№1)"},
+                                       {3, "DelayVxod2", "DelayEditVxod2", "Время на вход (№2)"}}}),
+        1, 1);
 
     // External sounder.
     auto* extGroup = new QGroupBox(QStringLiteral("Внешний звук:"), page);
     auto* extGrid = new QGridLayout(extGroup);
     m_seconds[4] = makeSecondsField(QStringLiteral("TimesoundExt"), QStringLiteral("EditSoundExt"),
                                     "Длительность внешнего звука", extGroup);
-    placeCounter(extGrid, 0, QStringLiteral("Длительность, с:"), m_seconds[4].edit, m_seconds[4].counter, extGroup);
+    placeCounter(extGrid, 0, QStringLiteral("Длительность, с:"), m_seconds[4].edit, m_seconds[4].counter,
+                 extGroup);
     grid->addWidget(extGroup, 1, 2);
 
     // Internal sounder and display backlight: three radio buttons each, indexed by stored value
@@ -203,20 +206,28 @@ QWidget* TL640MSettingsForm::buildMainPage() {
         auto* group = new QGroupBox(QString::fromUtf8(t.caption), page);
         auto* g = new QGridLayout(group);
         for (std::size_t i = 0; i < 3; ++i)
-            buttons[i] = add(new QRadioButton(QString::fromUtf8(t.captions[i]), group), QString::fromLatin1(t.names[i]));
+            buttons[i] = add(new QRadioButton(QString::fromUtf8(t.captions[i]), group),
+                             QString::fromLatin1(t.names[i]));
         g->addWidget(buttons[0], 0, 0, 1, 2);
         g->addWidget(buttons[2], 1, 0, 1, 2);
         g->addWidget(buttons[1], 2, 0, 1, 2);
-        field = makeSecondsField(QString::fromLatin1(t.counterName), QString::fromLatin1(t.editName), t.fieldCaption, group);
+        field = makeSecondsField(QString::fromLatin1(t.counterName), QString::fromLatin1(t.editName),
+                                 t.fieldCaption, group);
         placeCounter(g, 3, QStringLiteral("Длительность, с:"), field.edit, field.counter, group);
         return group;
     };
-    QGroupBox* soundGroup = threeWay({"Режим внутреннего звука:", {"Keysound1", "Keysound3", "keysound2"},
-                                      {"Включен", "Выключен", "Только тревога"}, "Timesound", "EditTimesound",
+    QGroupBox* soundGroup = threeWay({"Режим внутреннего звука:",
+                                      {"Keysound1", "Keysound3", "keysound2"},
+                                      {"Включен", "Выключен", "Только тревога"},
+                                      "Timesound",
+                                      "EditTimesound",
                                       "Длительность внутреннего звука"},
                                      m_sounder, m_seconds[5]);
-    QGroupBox* lcdGroup = threeWay({"Подсветка ЖКИ:", {"LCD_key1", "LCD_key3", "LCD_key2"},
-                                    {"Включена", "Выключена", "Автомат."}, "TimeLCD", "EditTimeLCD",
+    QGroupBox* lcdGroup = threeWay({"Подсветка ЖКИ:",
+                                    {"LCD_key1", "LCD_key3", "LCD_key2"},
+                                    {"Включена", "Выключена", "Автомат."},
+                                    "TimeLCD",
+                                    "EditTimeLCD",
                                     "Длительность подсветки ЖКИ"},
                                    m_backlight, m_seconds[6]);
     grid->addWidget(soundGroup, 2, 0);
@@ -227,7 +238,8 @@ QWidget* TL640MSettingsForm::buildMainPage() {
     auto* commsBox = new QVBoxLayout(comms);
     commsBox->setContentsMargins(0, 0, 0, 0);
     const QStringList onOff{QStringLiteral("Вкл."), QStringLiteral("Выкл.")};
-    m_gsm = add(new RadioGroup(QStringLiteral("Опрос GSM коммуникатора:"), onOff, 2, comms), QStringLiteral("GSMkom"));
+    m_gsm = add(new RadioGroup(QStringLiteral("Опрос GSM коммуникатора:"), onOff, 2, comms),
+                QStringLiteral("GSMkom"));
     m_phone = add(new RadioGroup(QStringLiteral("Опрос телефонного коммуникатора:"), onOff, 2, comms),
                   QStringLiteral("kom671"));
     commsBox->addWidget(m_gsm);
@@ -257,7 +269,7 @@ QWidget* TL640MSettingsForm::buildMainPage() {
     auto* borders = new QGroupBox(QStringLiteral("Назначение разделов по РПУ:"), page);
     borders->setObjectName(QStringLiteral("BorderGroupBox"));
     auto* borderGrid = new QGridLayout(borders);
-    const QStringList partitionNumbers = numberItems(1, kPartitions);
+    const QStringList partitionNumbers = numberItems(1, kPartitionCount);
     for (int i = 0; i < 8; ++i) {
         auto* combo = add(new QComboBox(borders), QStringLiteral("Border%1").arg(i + 1));
         combo->addItems(partitionNumbers);
@@ -294,16 +306,21 @@ QWidget* TL640MSettingsForm::buildPartitionsPage() {
     auto* grid = new QGridLayout(page);
     grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     grid->setVerticalSpacing(2);
-    const QStringList headers{QStringLiteral("№"),        QStringLiteral("Название раздела"),
-                              QString(),                  QString(),
-                              QStringLiteral("пожарный"), QStringLiteral("охранный"),
-                              QStringLiteral("аварийный"), QStringLiteral("Автовзятие"),
-                              QStringLiteral("Тихая\nтревога"), QStringLiteral("Кругло-\nсуточно"),
+    const QStringList headers{QStringLiteral("№"),
+                              QStringLiteral("Название раздела"),
+                              QString(),
+                              QString(),
+                              QStringLiteral("пожарный"),
+                              QStringLiteral("охранный"),
+                              QStringLiteral("аварийный"),
+                              QStringLiteral("Автовзятие"),
+                              QStringLiteral("Тихая\nтревога"),
+                              QStringLiteral("Кругло-\nсуточно"),
                               QStringLiteral("Разреш. исключ.\nнеготовых\nРПДИ")};
     for (int c = 0; c < headers.size(); ++c) grid->addWidget(headerLabel(headers[c], page), 0, c);
 
-    m_partitions.resize(kPartitions);
-    for (int k = 1; k <= kPartitions; ++k) {
+    m_partitions.resize(kPartitionCount);
+    for (int k = 1; k <= kPartitionCount; ++k) {
         const QString n = QString::number(k);
         PartitionRow& row = m_partitions[static_cast<std::size_t>(k - 1)];
         grid->addWidget(headerLabel(n, page), k, 0);
@@ -314,7 +331,8 @@ QWidget* TL640MSettingsForm::buildPartitionsPage() {
         row.ownName = add(new QLineEdit(page), QStringLiteral("OwnName") + n);
         row.ownName->setMaxLength(static_cast<int>(kNameLength));
         row.ownName->setFixedWidth(90);
-        row.labelSimb = add(new QLabel(QStringLiteral("(макс.8 симв. )"), page), QStringLiteral("LabelSimb") + n);
+        row.labelSimb =
+            add(new QLabel(QStringLiteral("(макс.8 симв. )"), page), QStringLiteral("LabelSimb") + n);
         row.ownName->setVisible(false);
         row.labelSimb->setVisible(false);
         row.fire = add(new QRadioButton(page), QStringLiteral("ds0") + n);
@@ -333,8 +351,8 @@ QWidget* TL640MSettingsForm::buildPartitionsPage() {
         grid->addWidget(row.ownName, k, 2);
         grid->addWidget(row.labelSimb, k, 3);
         int column = 4;
-        for (QWidget* w : std::initializer_list<QWidget*>{row.fire, row.security, row.emergency, row.avt, row.tix,
-                                                          row.krs, row.iskl})
+        for (QWidget* w : std::initializer_list<QWidget*>{row.fire, row.security, row.emergency, row.avt,
+                                                          row.tix, row.krs, row.iskl})
             grid->addWidget(w, k, column++, Qt::AlignCenter);
     }
     grid->setColumnMinimumWidth(2, 90);
@@ -349,18 +367,20 @@ QWidget* TL640MSettingsForm::buildAccessRows(const QString& editPrefix, const QS
     grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     grid->setVerticalSpacing(1);
     grid->setHorizontalSpacing(4);
-    grid->addWidget(headerLabel(QStringLiteral("Разделы:"), content), 0, 2, 1, kPartitions);
-    for (int p = 1; p <= kPartitions; ++p) grid->addWidget(headerLabel(QString::number(p), content), 1, p + 1);
+    grid->addWidget(headerLabel(QStringLiteral("Разделы:"), content), 0, 2, 1, kPartitionCount);
+    for (int p = 1; p <= kPartitionCount; ++p)
+        grid->addWidget(headerLabel(QString::number(p), content), 1, p + 1);
     for (int i = first; i < first + count; ++i) {
         const int r = i - first + 2;
         AccessRow& row = rows[static_cast<std::size_t>(i - 1)];
         grid->addWidget(new QLabel(QString::number(i), content), r, 0);
-        row.edit = add(new MaskedField(MaskedField::Kind::Text, positions, content), editPrefix + QString::number(i));
+        row.edit = add(new MaskedField(MaskedField::Kind::Text, positions, content),
+                       editPrefix + QString::number(i));
         row.edit->setFixedWidth(positions * 10 + 14);
         grid->addWidget(row.edit, r, 1);
         // "01".."96": the two-digit number in the names of the code and key partition boxes.
         const QString number = QString::fromStdString(twoDigits(i));
-        for (int p = 1; p <= kPartitions; ++p) {
+        for (int p = 1; p <= kPartitionCount; ++p) {
             auto* box = add(new QCheckBox(content), boxPrefix + number + QString::number(p));
             row.partitions[static_cast<std::size_t>(p - 1)] = box;
             grid->addWidget(box, r, p + 1, Qt::AlignCenter);
@@ -386,11 +406,13 @@ QWidget* TL640MSettingsForm::buildCodesPage() {
     auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
     auto* top = new QHBoxLayout;
-    m_violence = add(new RadioGroup(QStringLiteral("Коды снятия под принуждением:"),
-                                    {QStringLiteral("Не используются"), QStringLiteral("Используются")}, 2, page),
-                     QStringLiteral("ViolenceCode"));
+    m_violence =
+        add(new RadioGroup(QStringLiteral("Коды снятия под принуждением:"),
+                           {QStringLiteral("Не используются"), QStringLiteral("Используются")}, 2, page),
+            QStringLiteral("ViolenceCode"));
     top->addWidget(m_violence);
-    top->addWidget(buildCountGroup("Количество кодов", "Кодов в работе:", "NumKodEdit", "KOD", kCodes, m_codeCount, page));
+    top->addWidget(buildCountGroup("Количество кодов", "Кодов в работе:", "NumKodEdit", "KOD", kCodes,
+                                   m_codeCount, page));
     top->addStretch(1);
     box->addLayout(top);
     m_codes.resize(kCodes);
@@ -402,7 +424,8 @@ QWidget* TL640MSettingsForm::buildKeysPage() {
     auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
     auto* top = new QHBoxLayout;
-    top->addWidget(buildCountGroup("Количество ключей ТМ", "Ключей в работе:", "NumKeyEdit", "KEY", kKeys, m_keyCount, page));
+    top->addWidget(buildCountGroup("Количество ключей ТМ", "Ключей в работе:", "NumKeyEdit", "KEY", kKeys,
+                                   m_keyCount, page));
     top->addStretch(1);
     box->addLayout(top);
     m_keys.resize(kKeys);
@@ -471,7 +494,9 @@ QWidget* TL640MSettingsForm::buildBindingPage(int receiver, bool systemNumbers) 
     }
     grid->setColumnStretch(2 * kColumns, 1);
     if (!systemNumbers) {
-        auto* hint = new QLabel(QStringLiteral("Номер раздела от 1 до 16 (0 в считанных настройках - извещатель не привязан)"), content);
+        auto* hint = new QLabel(
+            QStringLiteral("Номер раздела от 1 до 16 (0 в считанных настройках - извещатель не привязан)"),
+            content);
         grid->addWidget(hint, kRowsPerColumn, 0, 1, 2 * kColumns);
     }
     return scrolled(content);
@@ -480,10 +505,11 @@ QWidget* TL640MSettingsForm::buildBindingPage(int receiver, bool systemNumbers) 
 QWidget* TL640MSettingsForm::buildOutputsPage() {
     m_outputTabs = new QTabWidget;
     m_outputTabs->setObjectName(QStringLiteral("OutputPageControl"));
-    m_outputs.resize(kOutputs);
-    for (int n = 1; n <= kOutputs; ++n) {
+    m_outputs.resize(kOutputCount);
+    for (int n = 1; n <= kOutputCount; ++n) {
         QWidget* page = buildOutputPage(n);
-        const int tab = m_outputTabs->addTab(scrolled(page), QString::fromUtf8(kOutputInfo[static_cast<std::size_t>(n - 1)].tabCaption));
+        const int tab = m_outputTabs->addTab(
+            scrolled(page), QString::fromUtf8(kOutputInfo[static_cast<std::size_t>(n - 1)].tabCaption));
         if (n == 3) {
             add(page, QStringLiteral("TabSheet11"));
             m_outputTabs->setTabVisible(tab, false);
@@ -501,7 +527,8 @@ QWidget* TL640MSettingsForm::buildOutputPage(int n) {
 
     QStringList modes;
     for (const auto& caption : relayModeCaptions()) modes << QString::fromStdString(caption);
-    out.workMode = add(new RadioGroup(QStringLiteral("Режим работы:"), modes, 1, page), QStringLiteral("ReleWorkMode") + suffix);
+    out.workMode = add(new RadioGroup(QStringLiteral("Режим работы:"), modes, 1, page),
+                       QStringLiteral("ReleWorkMode") + suffix);
     grid->addWidget(out.workMode, 0, 0, 2, 1);
 
     auto* controlGroup = new QGroupBox(QStringLiteral("Управление:"), page);
@@ -512,8 +539,9 @@ QWidget* TL640MSettingsForm::buildOutputPage(int n) {
 
     auto* partitions = new QGroupBox(QStringLiteral("Разделы:"), page);
     auto* partGrid = new QGridLayout(partitions);
-    const QString partPrefix = QString::fromLatin1(kOutputInfo[static_cast<std::size_t>(n - 1)].partitionPrefix);
-    for (int p = 1; p <= kPartitions; ++p) {
+    const QString partPrefix =
+        QString::fromLatin1(kOutputInfo[static_cast<std::size_t>(n - 1)].partitionPrefix);
+    for (int p = 1; p <= kPartitionCount; ++p) {
         auto* box = add(new QCheckBox(QString::number(p), partitions), partPrefix + QString::number(p));
         out.partitions[static_cast<std::size_t>(p - 1)] = box;
         partGrid->addWidget(box, (p - 1) / 8, (p - 1) % 8);
@@ -525,7 +553,8 @@ QWidget* TL640MSettingsForm::buildOutputPage(int n) {
     eventGrid->setVerticalSpacing(2);
     for (int e = 0; e < kOutputEvents; ++e) {
         const NamedCaption& info = kOutputEventInfo[static_cast<std::size_t>(e)];
-        auto* box = add(new QCheckBox(QString::fromUtf8(info.caption), events), QString::fromLatin1(info.name) + suffix);
+        auto* box = add(new QCheckBox(QString::fromUtf8(info.caption), events),
+                        QString::fromLatin1(info.name) + suffix);
         out.events[static_cast<std::size_t>(e)] = box;
         eventGrid->addWidget(box, e % 6, e / 6);
     }
@@ -549,7 +578,8 @@ QWidget* TL640MSettingsForm::buildOutputPage(int n) {
                                                                   {"Длительность извещения ", out.duration},
                                                                   {"Инверсный режим", out.inverse}}};
     for (int i = 0; i < 4; ++i) {
-        timeGrid->addWidget(new QLabel(QString::fromUtf8(rows[static_cast<std::size_t>(i)].first), times), i, 0);
+        timeGrid->addWidget(new QLabel(QString::fromUtf8(rows[static_cast<std::size_t>(i)].first), times), i,
+                            0);
         timeGrid->addWidget(rows[static_cast<std::size_t>(i)].second, i, 1);
     }
     grid->addWidget(times, 3, 0, 1, 2);
@@ -562,7 +592,8 @@ QWidget* TL640MSettingsForm::buildVoicePage() {
     grid->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     const QStringList offOn{QStringLiteral("Выключен"), QStringLiteral("Включен")};
     const QStringList offOnReminder{QStringLiteral("Выключено"), QStringLiteral("Включено")};
-    m_voiceModule = add(new RadioGroup(QStringLiteral("Голосовой модуль:"), offOn, 2, page), QStringLiteral("VoiceModule"));
+    m_voiceModule = add(new RadioGroup(QStringLiteral("Голосовой модуль:"), offOn, 2, page),
+                        QStringLiteral("VoiceModule"));
     grid->addWidget(m_voiceModule, 0, 0);
 
     auto pairRows = [this](QGroupBox* group, const auto& table, auto& pairs) {
@@ -594,18 +625,22 @@ QWidget* TL640MSettingsForm::buildVoicePage() {
     m_voiceRemindGroup = remind;
     grid->addWidget(remind, 0, 1);
 
-    m_reminderAfterDisarm = add(new RadioGroup(QStringLiteral("Напоминание после снятия:"), offOnReminder, 2, page),
-                                QStringLiteral("ReminderAfterDisarm"));
-    m_autoReminder = add(new RadioGroup(QStringLiteral("Автоматическое напоминание:"), offOnReminder, 2, page),
-                         QStringLiteral("AutoRemainder"));
+    m_reminderAfterDisarm =
+        add(new RadioGroup(QStringLiteral("Напоминание после снятия:"), offOnReminder, 2, page),
+            QStringLiteral("ReminderAfterDisarm"));
+    m_autoReminder =
+        add(new RadioGroup(QStringLiteral("Автоматическое напоминание:"), offOnReminder, 2, page),
+            QStringLiteral("AutoRemainder"));
     grid->addWidget(m_reminderAfterDisarm, 1, 1);
     grid->addWidget(m_autoReminder, 2, 1);
 
     auto* timeGroup = new QGroupBox(QStringLiteral("Время напоминания и тишины:"), page);
     auto* timeGrid = new QGridLayout(timeGroup);
     for (std::size_t i = 0; i < kTimeFields.size(); ++i) {
-        timeGrid->addWidget(new QLabel(QString::fromUtf8(kTimeFields[i].caption), timeGroup), static_cast<int>(i), 0);
-        m_times[i] = add(new MaskedField(MaskedField::Kind::Time, 5, timeGroup), QString::fromLatin1(kTimeFields[i].name));
+        timeGrid->addWidget(new QLabel(QString::fromUtf8(kTimeFields[i].caption), timeGroup),
+                            static_cast<int>(i), 0);
+        m_times[i] = add(new MaskedField(MaskedField::Kind::Time, 5, timeGroup),
+                         QString::fromLatin1(kTimeFields[i].name));
         m_times[i]->setFixedWidth(60);
         timeGrid->addWidget(m_times[i], static_cast<int>(i), 1);
     }
@@ -656,8 +691,9 @@ QWidget* TL640MSettingsForm::buildExchangeRow() {
     box->addLayout(buttons);
 
     auto* copy = new QHBoxLayout;
-    m_registrationOption = add(new QCheckBox(QStringLiteral("Считать/записать резервную копию данных о регистрации"), row),
-                               QStringLiteral("L640bakChB"));
+    m_registrationOption =
+        add(new QCheckBox(QStringLiteral("Считать/записать резервную копию данных о регистрации"), row),
+            QStringLiteral("L640bakChB"));
     copy->addWidget(m_registrationOption);
     m_objNumLabel = add(new QLabel(QStringLiteral("Номер объекта:"), row), QStringLiteral("ObjNumLabel"));
     m_objNumEdit = add(new QLineEdit(QStringLiteral("1"), row), QStringLiteral("ObjNumEdit"));
@@ -666,7 +702,8 @@ QWidget* TL640MSettingsForm::buildExchangeRow() {
     m_copyNameLabel = add(new QLabel(row), QStringLiteral("RCopyFNameLabel2"));
     // A long copy name must not widen the window beyond the screen.
     m_copyNameLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_objNumLabel, m_objNumEdit, m_copyLabel, m_copyNameLabel}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_objNumLabel, m_objNumEdit, m_copyLabel, m_copyNameLabel}) {
         copy->addWidget(w);
         w->setVisible(false);
     }
@@ -676,7 +713,8 @@ QWidget* TL640MSettingsForm::buildExchangeRow() {
     copy->addWidget(new QLabel(QStringLiteral("Тип прибора:"), row));
     m_typeLabel = add(new QLabel(row), QStringLiteral("TypeLabel2"));
     // Room for the board's name in whatever font the desktop gives.
-    m_typeLabel->setMinimumWidth(m_typeLabel->fontMetrics().horizontalAdvance(QString::fromUtf8(kBoardDName)) + 6);
+    m_typeLabel->setMinimumWidth(
+        m_typeLabel->fontMetrics().horizontalAdvance(QString::fromUtf8(kBoardDName)) + 6);
     copy->addWidget(m_typeLabel);
     copy->addWidget(new QLabel(QStringLiteral("Версия ПО:"), row));
     m_versionLabel = add(new QLabel(row), QStringLiteral("VersionLabel2"));

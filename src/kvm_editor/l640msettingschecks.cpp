@@ -27,8 +27,6 @@ namespace kvm {
 
 namespace {
 
-constexpr QChar kMaskBlank = u'_';
-
 int countAt(const QString& text, int positions, const std::function<bool(QChar)>& counts) {
     int n = 0;
     for (int i = 0; i < positions && i < text.size(); ++i)
@@ -46,52 +44,11 @@ int engineerPasswordDigits(const QString& text) {
     return countAt(text, kEngineerPasswordDigits, [](QChar c) { return c != u' '; });
 }
 
-TimeVerdict judgeTime(const QString& shown) {
-    if (shown.size() < 5) return TimeVerdict::Incomplete;
-    for (int i : {0, 1, 3, 4}) {
-        const QChar c = shown.at(i);
-        if (c == u' ' || c == kMaskBlank) return TimeVerdict::Incomplete;
-    }
-    bool hoursOk = false;
-    bool minutesOk = false;
-    const int hours = shown.mid(0, 2).toInt(&hoursOk);
-    const int minutes = shown.mid(3, 2).toInt(&minutesOk);
-    // The mask lets only digits in; anything else is left for GatherImage to refuse.
-    if (!hoursOk || !minutesOk) return TimeVerdict::Incomplete;
-    return hours >= 25 || minutes >= 60 ? TimeVerdict::OutOfRange : TimeVerdict::Valid;
-}
-
 BindingVerdict judgeBinding(const QString& text) {
     bool ok = false;
     const int value = text.trimmed().toInt(&ok);
     if (!ok) return BindingVerdict::NotANumber;
     return value < kBindingMin || value > kBindingMax ? BindingVerdict::OutOfRange : BindingVerdict::Valid;
-}
-
-std::optional<int> codeValue(const QString& text) {
-    std::optional<int> value;
-    for (QChar c : text) {
-        if (!c.isDigit()) continue;
-        // Six digit places at most: the value stays far below the int range.
-        value = value.value_or(0) * 10 + c.digitValue();
-    }
-    return value;
-}
-
-std::vector<CodeConflict> codeConflicts(int left, const QStringList& codes) {
-    std::vector<CodeConflict> out;
-    if (left < 1 || left > codes.size()) return out;
-    const std::optional<int> v = codeValue(codes.at(left - 1));
-    if (!v) return out;
-    for (int j = 1; j <= codes.size(); ++j) {
-        const std::optional<int> w = codeValue(codes.at(j - 1));
-        if (!w) continue;
-        if (*v + 1 == *w)
-            out.push_back({j, true});
-        else if (*w + 1 == *v)
-            out.push_back({j, false});
-    }
-    return out;
 }
 
 }  // namespace kvm
@@ -134,7 +91,7 @@ bool engineerPasswordShort(const MaskedField* f) {
     return kvm::engineerPasswordDigits(f->positionalText()) < kvm::kEngineerPasswordDigits;
 }
 bool timeOutOfRange(const MaskedField* f) {
-    return kvm::judgeTime(f->displayText()) == kvm::TimeVerdict::OutOfRange;
+    return kvm::judgeTime(f->displayText().toStdString()) == kvm::TimeVerdict::OutOfRange;
 }
 // A binding the installer did not touch is the panel's own (0 = not bound); passing the focus
 // through it must not bind the detector to partition 1.
@@ -193,9 +150,10 @@ bool TL640MSettingsForm::RPDExit(int receiver, int detector) {
     return false;
 }
 
-QStringList TL640MSettingsForm::codeTexts() const {
-    QStringList texts;
-    for (const AccessRow& row : m_codes) texts << row.edit->text();
+std::vector<std::string> TL640MSettingsForm::codeTexts() const {
+    std::vector<std::string> texts;
+    texts.reserve(m_codes.size());
+    for (const AccessRow& row : m_codes) texts.push_back(row.edit->text().toStdString());
     return texts;
 }
 
@@ -205,11 +163,11 @@ bool TL640MSettingsForm::duressCodesUsed() const {
 
 bool TL640MSettingsForm::kodExit(int c) {
     if (!duressCodesUsed()) return false;
-    const QStringList codes = codeTexts();
+    const std::vector<std::string> codes = codeTexts();
     const auto conflicts = kvm::codeConflicts(c, codes);
-    const int v = kvm::codeValue(codes.at(c - 1)).value_or(0);
+    const int v = kvm::codeValue(codes.at(static_cast<std::size_t>(c - 1))).value_or(0);
     for (const kvm::CodeConflict& conflict : conflicts) {
-        const int w = kvm::codeValue(codes.at(conflict.code - 1)).value_or(0);
+        const int w = kvm::codeValue(codes.at(static_cast<std::size_t>(conflict.code - 1))).value_or(0);
         if (conflict.aboveLeft)
             plainBox(QStringLiteral("Код %1 (%2) конфликтует с кодом %3 (%4): код снятия под принуждением "
                                     "кода %1 совпадает с кодом %3!\nКоды должны отличаться больше чем на 1.")
@@ -302,7 +260,7 @@ void TL640MSettingsForm::connectChecks() {
         connect(field, &QLineEdit::textEdited, this, [this, k] { KeyChange(k); });
         connect(field, &MaskedField::clicked, field, &QLineEdit::selectAll);
     }
-    for (int k = 1; k <= kvm::kPartitions; ++k)
+    for (int k = 1; k <= kPartitionCount; ++k)
         connect(m_partitions[static_cast<std::size_t>(k - 1)].name, &QComboBox::activated, this,
                 [this, k] { NameRzdChange(k); });
     // Only the installer's choice counts: a click on the item already chosen changes nothing, and

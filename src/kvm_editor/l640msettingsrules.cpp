@@ -26,9 +26,13 @@ constexpr const char* kLoopMismatch = "Внимание! Несовпадени�
 
 }  // namespace
 
-QColor TL640MSettingsForm::rowInUseColour() { return QApplication::palette().color(QPalette::Base); }
+QColor TL640MSettingsForm::rowInUseColour() {
+    return QApplication::palette().color(QPalette::Base);
+}
 
-QColor TL640MSettingsForm::rowNotInUseColour() { return QApplication::palette("QMenu").color(QPalette::Window); }
+QColor TL640MSettingsForm::rowNotInUseColour() {
+    return QApplication::palette("QMenu").color(QPalette::Window);
+}
 
 void TL640MSettingsForm::passwordChangeRule(MaskedField* field) {
     const QString text = field->text();
@@ -36,7 +40,8 @@ void TL640MSettingsForm::passwordChangeRule(MaskedField* field) {
     if (zeros == 0) return;
     for (qsizetype i = 0; i < zeros; ++i)
         context().dialogs.inform(kCaptionSystemMessage, kZeroNotAllowed, MsgIcon::Warning);
-    const int cursor = field->cursorPosition() - static_cast<int>(text.left(field->cursorPosition()).count(u'0'));
+    const int cursor =
+        field->cursorPosition() - static_cast<int>(text.left(field->cursorPosition()).count(u'0'));
     QString cleaned = text;
     cleaned.remove(u'0');
     field->setText(cleaned);
@@ -74,8 +79,9 @@ void TL640MSettingsForm::voiceModuleRule() {
     const int item = m_voiceModule->itemIndex();
     if (item < 0) return;
     const bool on = item == 1;  // "Включен"
-    for (QWidget* w : std::initializer_list<QWidget*>{m_voicePlayGroup, m_voiceRemindGroup, m_autoReminder,
-                                                      m_reminderAfterDisarm, m_times[2], m_times[3], m_volume})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_voicePlayGroup, m_voiceRemindGroup, m_autoReminder,
+                                         m_reminderAfterDisarm, m_times[2], m_times[3], m_volume})
         w->setEnabled(on);
     if (on) {
         autoReminderRule();
@@ -97,7 +103,8 @@ void TL640MSettingsForm::partitionTypeRule(int k) {
     for (int s = 1; s <= 2; ++s) {
         if (loopPartition(s) != k) continue;
         const int loopType = m_loopTypes[static_cast<std::size_t>(s - 1)]->currentIndex();
-        const bool mismatch = (clicked.fire->isChecked() && loopType == 0) || (clicked.security->isChecked() && loopType == 1);
+        const bool mismatch =
+            (clicked.fire->isChecked() && loopType == 0) || (clicked.security->isChecked() && loopType == 1);
         if (!mismatch) continue;
         context().dialogs.inform(kCaptionSystemMessage, kLoopMismatch, MsgIcon::Warning);
         m_loopPartitions[static_cast<std::size_t>(s - 1)]->setText(QStringLiteral(" 0"));
@@ -259,16 +266,17 @@ void TL640MSettingsForm::connectRules() {
     connectCount(m_codeCount, kCodes, &TL640MSettingsForm::codeCountRule);
     connectCount(m_keyCount, kKeys, &TL640MSettingsForm::keyCountRule);
 
-    for (QRadioButton* b : m_sounder) connect(b, &QRadioButton::clicked, this, [this] { internalSounderRule(); });
+    for (QRadioButton* b : m_sounder)
+        connect(b, &QRadioButton::clicked, this, [this] { internalSounderRule(); });
     for (QRadioButton* b : m_backlight) connect(b, &QRadioButton::clicked, this, [this] { backlightRule(); });
     connect(m_voiceModule, &RadioGroup::itemChosen, this, [this] { voiceModuleRule(); });
     connect(m_autoReminder, &RadioGroup::itemChosen, this, [this] { autoReminderRule(); });
 
-    for (int k = 1; k <= kPartitions; ++k)
+    for (int k = 1; k <= kPartitionCount; ++k)
         connect(m_partitions[static_cast<std::size_t>(k - 1)].type, &QButtonGroup::idClicked, this,
                 [this, k] { partitionTypeRule(k); });
 
-    for (int n = 1; n <= kOutputs; ++n) {
+    for (int n = 1; n <= kOutputCount; ++n) {
         OutputGroup& out = m_outputs[static_cast<std::size_t>(n - 1)];
         connect(out.workMode, &RadioGroup::itemChosen, this, [this, n] { outputWorkModeRule(n); });
         // Every output's three time choices keep each other consistent, relay 1 included.
@@ -278,7 +286,6 @@ void TL640MSettingsForm::connectRules() {
     for (int s = 1; s <= 2; ++s)
         connect(m_loopTypes[static_cast<std::size_t>(s - 1)], &QComboBox::activated, this,
                 [this, s] { wiredLoopTypeRule(s); });
-
 }
 
 }  // namespace livna

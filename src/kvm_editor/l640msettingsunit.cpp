@@ -32,7 +32,6 @@ TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, const QString& programFo
     prepareProgramFolder(m_programFolder, kEditorFolders);
     // Fixed once, so that every name offered while the window lives carries the same day.
     m_dateStamp = QString::fromStdString(todayDateStamp());
-    m_accessTable.assign(kKvmImageSize - 1024, 0);
     buildControls();
     connectRules();
     connectFileControls();

@@ -182,7 +182,7 @@ public:
     };
     /// The seven seconds fields in the order: DelayEdit, DelayEditVxod, DelayEdit2,
     /// DelayEditVxod2, EditSoundExt, EditTimesound, EditTimeLCD.
-    static constexpr int kSecondsFields = 7;
+    static constexpr int kSecondsFields = kvm::kSecondsFields;
     const SecondsField& secondsEdit(int i) const { return m_seconds.at(i); }
 
     struct PartitionRow {
@@ -203,7 +203,7 @@ public:
     /// A code or key row: its edit and its 16 partition boxes.
     struct AccessRow {
         MaskedField* edit = nullptr;
-        std::array<QCheckBox*, kvm::kPartitions> partitions{};
+        std::array<QCheckBox*, kPartitionCount> partitions{};
     };
     const AccessRow& codeRow(int c) const { return m_codes.at(c - 1); }
     const AccessRow& keyRow(int k) const { return m_keys.at(k - 1); }
@@ -211,7 +211,7 @@ public:
     struct OutputGroup {
         RadioGroup* workMode = nullptr;
         QComboBox* control = nullptr;  // ReleControlN
-        std::array<QCheckBox*, kvm::kPartitions> partitions{};
+        std::array<QCheckBox*, kPartitionCount> partitions{};
         std::array<QCheckBox*, kvm::kOutputEvents> events{};
         QComboBox* close = nullptr;     // TimeZmkN
         QComboBox* open = nullptr;      // TimeRzmkN
@@ -259,8 +259,10 @@ private:
 
     // mapping helpers (l640msettingsmapping.cpp)
     void setCounter(SecondsField& field, int position);
-    void applyAccessRows(const SettingsImage& image);
+    void applyAccessRows(const kvm::Settings& s);
     bool refuse(QWidget* field, const QString& text);
+    /// The box of a field encode refused, naming the field; the focus goes there.
+    void refuse(const kvm::Refusal& refusal);
     void enforceFirePartitions();
     int loopPartition(int s) const;
 
@@ -272,7 +274,7 @@ private:
     // checks helpers (l640msettingschecks.cpp)
     void connectChecks();
     void plainBox(const QString& text);
-    QStringList codeTexts() const;
+    std::vector<std::string> codeTexts() const;
     bool duressCodesUsed() const;
 
     // file helpers (l640msettingsfiles.cpp)
@@ -296,11 +298,10 @@ private:
     QString m_dateStamp;
     int m_versionCode = 0;
     bool m_applying = false;
-    std::array<std::int32_t, 6> m_carried{};  // values 6, 7, 8, 9, 25, 26
+    std::array<std::int32_t, 6> m_carried{};  // the carried values of the image last shown
     int m_codesInUse = 0;
     int m_keysInUse = 0;
-    std::vector<std::int32_t> m_accessTable;  // values 1024..2047 of the image last shown
-    std::unique_ptr<ExitGuard> m_exitGuard;   // the exit checks of the fields
+    std::unique_ptr<ExitGuard> m_exitGuard;  // the exit checks of the fields
     QStringList m_tmpLines;
     QStringList m_registrationLines;
 

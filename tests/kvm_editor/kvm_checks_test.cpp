@@ -21,7 +21,6 @@
 using namespace livna;
 using namespace livna::test;
 
-Q_DECLARE_METATYPE(livna::kvm::TimeVerdict)
 Q_DECLARE_METATYPE(livna::kvm::BindingVerdict)
 Q_DECLARE_METATYPE(Qt::FocusReason)
 
@@ -186,26 +185,6 @@ private slots:
         QCOMPARE(kvm::engineerPasswordDigits(text), engineer);
     }
 
-    void judgeTime_data() {
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<kvm::TimeVerdict>("verdict");
-        QTest::newRow("25:00") << "25:00" << kvm::TimeVerdict::OutOfRange;
-        QTest::newRow("12:60") << "12:60" << kvm::TimeVerdict::OutOfRange;
-        QTest::newRow("99:99") << "99:99" << kvm::TimeVerdict::OutOfRange;
-        QTest::newRow("24:00") << "24:00" << kvm::TimeVerdict::Valid;
-        QTest::newRow("24:59 (hours up to 24, minutes up to 59)") << "24:59" << kvm::TimeVerdict::Valid;
-        QTest::newRow("00:00") << "00:00" << kvm::TimeVerdict::Valid;
-        QTest::newRow("blank hour place") << "2_:00" << kvm::TimeVerdict::Incomplete;
-        QTest::newRow("blank minute place of 25:6_") << "25:6_" << kvm::TimeVerdict::Incomplete;
-        QTest::newRow("space in place") << "12: 5" << kvm::TimeVerdict::Incomplete;
-        QTest::newRow("all blank") << "__:__" << kvm::TimeVerdict::Incomplete;
-    }
-    void judgeTime() {
-        QFETCH(QString, shown);
-        QFETCH(kvm::TimeVerdict, verdict);
-        QCOMPARE(kvm::judgeTime(shown), verdict);
-    }
-
     void judgeBinding_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<kvm::BindingVerdict>("verdict");
@@ -225,42 +204,6 @@ private slots:
         QCOMPARE(kvm::judgeBinding(text), verdict);
     }
 
-    void codeConflicts_data() {
-        QTest::addColumn<QStringList>("codes");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<QList<int>>("above");  // codes whose value is the left one's + 1
-        QTest::addColumn<QList<int>>("below");  // codes whose value + 1 is the left one's
-        const QStringList pair{"123", "124", "", "7"};
-        QTest::newRow("left the lower") << pair << 1 << QList<int>{2} << QList<int>{};
-        QTest::newRow("left the higher") << pair << 2 << QList<int>{} << QList<int>{1};
-        QTest::newRow("no neighbour") << pair << 4 << QList<int>{} << QList<int>{};
-        QTest::newRow("blank code left") << pair << 3 << QList<int>{} << QList<int>{};
-        QTest::newRow("inner spaces do not split")
-            << QStringList{"1 2 3", "12 4"} << 1 << QList<int>{2} << QList<int>{};
-        QTest::newRow("both neighbours, in code order")
-            << QStringList{"125", "99", "124", "123"} << 3 << QList<int>{1} << QList<int>{4};
-        QTest::newRow("equal codes are no conflict")
-            << QStringList{"55", "55"} << 1 << QList<int>{} << QList<int>{};
-        QTest::newRow("six digits") << QStringList{"999999", "999998"} << 2 << QList<int>{1} << QList<int>{};
-    }
-    void codeConflicts() {
-        QFETCH(QStringList, codes);
-        QFETCH(int, left);
-        QFETCH(QList<int>, above);
-        QFETCH(QList<int>, below);
-        QList<int> gotAbove;
-        QList<int> gotBelow;
-        for (const kvm::CodeConflict& c : kvm::codeConflicts(left, codes))
-            (c.aboveLeft ? gotAbove : gotBelow) << c.code;
-        QCOMPARE(gotAbove, above);
-        QCOMPARE(gotBelow, below);
-    }
-
-    // ---- leaving a field in the shown window ---------------------------------------------------
-
-    // One row: the page, the field, what the installer types, how they leave (a control to click,
-    // or "Tab"), the answer to a question, then the boxes, the text left and whether the focus
-    // came back.
     void exitChecks_data() {
         QTest::addColumn<QString>("page");
         QTest::addColumn<QString>("field");

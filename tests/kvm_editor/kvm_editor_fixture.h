@@ -13,17 +13,21 @@
 #include "common/settings_image.h"
 #include "fake_services.h"
 #include "gui_harness.h"
-#include "kvm_images.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "kvm_images.h"
 
 namespace livna::test {
 
 /// The factory-default file shipped with the program.
-inline QString shippedFactoryFile() { return QStringLiteral(LIVNA_DATA_DIR "/Conf/640dkvmdef.cfg"); }
+inline QString shippedFactoryFile() {
+    return QStringLiteral(LIVNA_DATA_DIR "/Conf/640dkvmdef.cfg");
+}
 
 inline SettingsImage factoryImage() {
     ImageResult r = readSettingsFile(pathFromUtf8(shippedFactoryFile().toStdString()), kKvmImageSize);
-    if (!r.ok()) fail(QStringLiteral("shipped factory file unreadable: ") + QString::fromStdString(describe(*r.error)));
+    if (!r.ok())
+        fail(QStringLiteral("shipped factory file unreadable: ") +
+             QString::fromStdString(describe(*r.error)));
     return r.image;
 }
 
@@ -66,16 +70,18 @@ struct EditorFixture {
 
 /// The first index where two images differ, as text for a failure message; empty when equal.
 inline QString firstDifference(const SettingsImage& got, const SettingsImage& want) {
-    if (got.size() != want.size()) return QStringLiteral("size %1 instead of %2").arg(got.size()).arg(want.size());
+    if (got.size() != want.size())
+        return QStringLiteral("size %1 instead of %2").arg(got.size()).arg(want.size());
     for (std::size_t i = 0; i < got.size(); ++i)
-        if (got[i] != want[i]) return QStringLiteral("value %1 is %2 instead of %3").arg(i).arg(got[i]).arg(want[i]);
+        if (got[i] != want[i])
+            return QStringLiteral("value %1 is %2 instead of %3").arg(i).arg(got[i]).arg(want[i]);
     return {};
 }
 
-#define LIVNA_COMPARE_IMAGES(got, want)                          \
-    do {                                                         \
+#define LIVNA_COMPARE_IMAGES(got, want)                                      \
+    do {                                                                     \
         const QString livnaDiff = ::livna::test::firstDifference(got, want); \
-        QVERIFY2(livnaDiff.isEmpty(), qPrintable(livnaDiff));    \
+        QVERIFY2(livnaDiff.isEmpty(), qPrintable(livnaDiff));                \
     } while (false)
 
 }  // namespace livna::test

@@ -123,6 +123,15 @@ INSTANTIATE_TEST_SUITE_P(
         Normalised{"time hours 300 are their low byte", kB3 + 47, 300, 44},
         Normalised{"own name of a built-in name", 272, 65, 0}));
 
+TEST(KvmModelNormalises, noneChosen_isStoredAsNone) {
+    SettingsImage image = factoryImage();
+    image[256] = -1;  // partition 1 without a name
+    const kvm::Decoded decoded = kvm::decode(image);
+    EXPECT_EQ(decoded.settings.partitions[0].nameItem, -1);
+    EXPECT_TRUE(decoded.notes.empty());
+    EXPECT_EQ(encoded(decoded.settings)[256], -1);
+}
+
 TEST(KvmModelNormalises, accessEntriesOutOfUse_orWithoutDigits_storeNothing) {
     SettingsImage image = denseImage();
     image[23] = 2;                // codes 3..32 out of use
