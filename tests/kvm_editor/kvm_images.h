@@ -8,50 +8,29 @@ namespace livna::test {
 /// An image with every area the editor shows filled with values it can show and store back
 /// unchanged (four outputs in "Специальный" or in a mode whose preset is stored, own names,
 /// all 32 codes and 96 keys in use, every switch set away from the factory setting).
+// clang-format off
 inline SettingsImage denseImage() {
     SettingsImage im = SettingsImage::fresh(kKvmImageSize, 0);
     auto b3 = [&](std::size_t o) -> std::int32_t& { return im[768 + o]; };
     const int engineer[4] = {5, 8, 3, 6};
     for (int i = 0; i < 4; ++i) im[2 + static_cast<std::size_t>(i)] = encodeDigit(engineer[i]);
-    im[6] = 11;
-    im[7] = 22;
-    im[8] = 33;
-    im[9] = 44;
-    im[25] = 201;
-    im[26] = 7;  // carried
-    im[10] = 0;
-    im[11] = 254;
-    im[12] = 17;
-    im[13] = 99;
-    im[14] = 0x05;
-    im[15] = 0x80;  // fire: 1, 3, 16
-    im[47] = 0x0A;
-    im[48] = 0x01;  // emergency: 2, 4, 9
-    im[16] = 0xF0;
-    im[17] = 0x02;  // silent: 5..8, 10 (none of them fire)
-    im[20] = 0x35;
-    im[21] = 0x8C;  // 24-hour: 1, 3 (fire), 5, 6, 11, 12, 16 (fire)
-    im[18] = 0x5A;
-    im[19] = 0xA5;
-    im[22] = 96;
-    im[23] = 32;
-    im[27] = 0xC3;
-    im[28] = 0x3C;
-    im[30] = 2;
-    im[31] = 45;
-    im[32] = 2;
-    im[33] = 200;
-    im[34] = 255;
-    im[35] = 1;
-    im[36] = 0x15;
+    im[6] = 11; im[7] = 22; im[8] = 33; im[9] = 44; im[25] = 201; im[26] = 7;  // carried
+    im[10] = 0; im[11] = 254; im[12] = 17; im[13] = 99;
+    im[14] = 0x05; im[15] = 0x80;   // fire: 1, 3, 16
+    im[47] = 0x0A; im[48] = 0x01;   // emergency: 2, 4, 9
+    im[16] = 0xF0; im[17] = 0x02;   // silent: 5..8, 10 (none of them fire)
+    im[20] = 0x35; im[21] = 0x8C;   // 24-hour: 1, 3 (fire), 5, 6, 11, 12, 16 (fire)
+    im[18] = 0x5A; im[19] = 0xA5;
+    im[22] = 96; im[23] = 32;
+    im[27] = 0xC3; im[28] = 0x3C;
+    im[30] = 2; im[31] = 45; im[32] = 2; im[33] = 200; im[34] = 255; im[35] = 1; im[36] = 0x15;
     const std::int32_t user[6] = {encodeDigit(9), encodeDigit(1), kNone, encodeDigit(7), kNone, kNone};
     for (int i = 0; i < 6; ++i) im[40 + static_cast<std::size_t>(i)] = user[i];
     im[46] = 3;
     for (std::size_t i = 0; i < 8; ++i) im[49 + i] = static_cast<std::int32_t>((i * 5) % 16);
-    im[57] = 16;
-    im[58] = 4;     // ШС1 on 16 (fire), ШС2 on 4 (emergency)
-    im[59] = 0x01;  // ШС1 fire, ШС2 security
-    im[60] = 0x01;  // double triggering of ШС1
+    im[57] = 16; im[58] = 4;  // ШС1 on 16 (fire), ШС2 on 4 (emergency)
+    im[59] = 0x01;             // ШС1 fire, ШС2 security
+    im[60] = 0x01;             // double triggering of ШС1
     im[63] = 255;
     for (std::size_t i = 64; i <= 255; ++i) im[i] = static_cast<std::int32_t>(i % 17);
     for (int k = 1; k <= 16; ++k) im[255 + static_cast<std::size_t>(k)] = (k * 7) % 56;
@@ -67,63 +46,21 @@ inline SettingsImage denseImage() {
     // Relay 1 special, relay 2 "Звуковой" (code 5), relay 3 special, ОК 1 "Исполнительный"
     // (code 2), ОК 2 special.
     b3(1) = 6 + 16 * 5;
-    b3(2) = 0x81;
-    b3(3) = 0x42;
-    b3(4) = 0x7F;
-    b3(5) = 0x0F;
-    b3(6) = 4;
-    b3(7) = 6;
-    b3(8) = 12;
-    b3(9) = 1;
-    b3(10) = 0x11;
-    b3(11) = 0x22;
-    b3(12) = 1;
-    b3(13) = 0;
-    b3(14) = 0;
-    b3(15) = 255;
-    b3(16) = 0;
-    b3(17) = 1;  // preset of "Звуковой"
+    b3(2) = 0x81; b3(3) = 0x42;
+    b3(4) = 0x7F; b3(5) = 0x0F; b3(6) = 4; b3(7) = 6; b3(8) = 12; b3(9) = 1;
+    b3(10) = 0x11; b3(11) = 0x22;
+    b3(12) = 1; b3(13) = 0; b3(14) = 0; b3(15) = 255; b3(16) = 0; b3(17) = 1;  // preset of "Звуковой"
     b3(18) = 6;
-    b3(19) = 0x33;
-    b3(20) = 0x44;
-    b3(21) = 0xA5;
-    b3(22) = 0x05;
-    b3(23) = 0;
-    b3(24) = 3;
-    b3(25) = 0;
-    b3(26) = 0;
+    b3(19) = 0x33; b3(20) = 0x44;
+    b3(21) = 0xA5; b3(22) = 0x05; b3(23) = 0; b3(24) = 3; b3(25) = 0; b3(26) = 0;
     b3(27) = 2 + 16 * 6;
-    b3(28) = 0x55;
-    b3(29) = 0x66;
-    b3(30) = 4;
-    b3(31) = 0;
-    b3(32) = 20;
-    b3(33) = 0;
-    b3(34) = 0;
-    b3(35) = 0;  // preset of "Исполнительный"
-    b3(36) = 0x77;
-    b3(37) = 0x88;
-    b3(38) = 0xFF;
-    b3(39) = 0x0A;
-    b3(40) = 255;
-    b3(41) = 0;
-    b3(42) = 0;
-    b3(43) = 1;
-    b3(44) = 1;
-    b3(45) = 0xA6;
-    b3(46) = 0x09;
-    b3(47) = 7;
-    b3(48) = 30;
-    b3(49) = 24;
-    b3(50) = 0;
-    b3(51) = 22;
-    b3(52) = 15;
-    b3(53) = 6;
-    b3(54) = 59;
-    b3(55) = 1;
-    b3(56) = 1;
-    b3(57) = encodeVolume(7);
-    b3(58) = 0x05;
+    b3(28) = 0x55; b3(29) = 0x66;
+    b3(30) = 4; b3(31) = 0; b3(32) = 20; b3(33) = 0; b3(34) = 0; b3(35) = 0;  // preset of "Исполнительный"
+    b3(36) = 0x77; b3(37) = 0x88;
+    b3(38) = 0xFF; b3(39) = 0x0A; b3(40) = 255; b3(41) = 0; b3(42) = 0; b3(43) = 1;
+    b3(44) = 1; b3(45) = 0xA6; b3(46) = 0x09;
+    b3(47) = 7; b3(48) = 30; b3(49) = 24; b3(50) = 0; b3(51) = 22; b3(52) = 15; b3(53) = 6; b3(54) = 59;
+    b3(55) = 1; b3(56) = 1; b3(57) = encodeVolume(7); b3(58) = 0x05;
     for (std::size_t c = 0; c < 32; ++c) {
         const std::size_t e = 1024 + 8 * c;
         const std::size_t length = 1 + c % 6;
@@ -134,12 +71,12 @@ inline SettingsImage denseImage() {
     }
     for (std::size_t k = 0; k < 96; ++k) {
         const std::size_t e = 1280 + 8 * k;
-        for (std::size_t i = 0; i < 6; ++i)
-            im[e + i] = static_cast<std::int32_t>((k * 13 + i * 41 + 1) % 255);
+        for (std::size_t i = 0; i < 6; ++i) im[e + i] = static_cast<std::int32_t>((k * 13 + i * 41 + 1) % 255);
         im[e + 6] = static_cast<std::int32_t>((k * 17) % 256);
         im[e + 7] = static_cast<std::int32_t>((k * 29 + 3) % 256);
     }
     return im;
 }
+// clang-format on
 
 }  // namespace livna::test
