@@ -59,7 +59,6 @@ constexpr std::size_t kKeyTable = 1280;
 constexpr std::size_t kEntrySize = 8;
 constexpr std::size_t kEntryPartitions = 6;  ///< offset of an entry's partition set
 
-constexpr int kTimeListItems = kTimeListSize;
 constexpr int kInverseItems = 2;
 
 bool bit(std::int32_t value, int n) {
@@ -302,7 +301,7 @@ Decoded decode(const SettingsImage& source) {
     s.phoneOn = v[kPhone] != 0;
     s.gsmOn = v[kGsm] != 0;
     s.passwordResetForbidden = v[kPasswordReset] != 0;
-    for (std::size_t i = 0; i < kSeconds.size(); ++i) s.seconds[i] = counterAt(v[kSeconds[i]], 255);
+    for (std::size_t i = 0; i < kSeconds.size(); ++i) s.seconds[i] = counterAt(v[kSeconds[i]], kUpDownMax);
     s.codeCount = counterAt(v[kCodeCount], kCodes);
     s.keyCount = counterAt(v[kKeyCount], kKeys);
 
@@ -348,9 +347,9 @@ Decoded decode(const SettingsImage& source) {
         out.modeItem = relayRadioItem(modes[n]);
         out.partitions = partitionMask(v[first], v[first + 1]);
         out.events = twelveBits(v[first + 2], v[first + 3]);
-        out.close = itemOf(v[first + 4], kTimeListItems);
-        out.open = itemOf(v[first + 5], kTimeListItems);
-        out.duration = itemOf(v[first + 6], kTimeListItems);
+        out.close = itemOf(v[first + 4], kTimeListSize);
+        out.open = itemOf(v[first + 5], kTimeListSize);
+        out.duration = itemOf(v[first + 6], kTimeListSize);
         out.inverse = itemOf(v[first + 7], kInverseItems);
     }
 
@@ -371,13 +370,15 @@ Decoded decode(const SettingsImage& source) {
         const std::int32_t* entry = &v[kCodeTable + kEntrySize * static_cast<std::size_t>(c)];
         AccessEntry& code = s.codes[static_cast<std::size_t>(c)];
         code.text = codeDigitsText(std::span<const std::int32_t, kCodeDigitCount>(entry, kCodeDigitCount));
-        code.partitions = code.text.empty() ? 0 : partitionMask(entry[6], entry[7]);
+        code.partitions =
+            code.text.empty() ? 0 : partitionMask(entry[kEntryPartitions], entry[kEntryPartitions + 1]);
     }
     for (int k = 0; k < s.keyCount.position; ++k) {
         const std::int32_t* entry = &v[kKeyTable + kEntrySize * static_cast<std::size_t>(k)];
         AccessEntry& key = s.keys[static_cast<std::size_t>(k)];
         key.text = keyText(std::span<const std::int32_t, kKeyByteCount>(entry, kKeyByteCount));
-        key.partitions = key.text.empty() ? 0 : partitionMask(entry[6], entry[7]);
+        key.partitions =
+            key.text.empty() ? 0 : partitionMask(entry[kEntryPartitions], entry[kEntryPartitions + 1]);
     }
 
     const SettingsImage back = build(s);

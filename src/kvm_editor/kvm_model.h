@@ -29,6 +29,7 @@ inline constexpr int kTimes = 4;
 inline constexpr int kReports = 5;
 inline constexpr int kVoiceMessageCount = 12;
 inline constexpr int kRemindedTroubleCount = 3;
+inline constexpr int kUpDownMax = 255;  ///< the seconds counters reach one past 254, the rule refuses that
 
 /// A seconds or count field: the counter's position is stored; its edit's text is only checked.
 struct Counter {

@@ -12,7 +12,6 @@ namespace livna::kvm {
 
 inline constexpr int kKeysPerPage = 32;
 inline constexpr int kSecondsMax = 254;  ///< largest seconds value the panel takes
-inline constexpr int kUpDownMax = 255;   ///< the seconds counters reach one past it, the rule refuses that
 
 /// Per output: tab caption, prefix of its partition boxes.
 struct OutputInfo {

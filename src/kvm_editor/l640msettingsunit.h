@@ -6,7 +6,8 @@
 // Where the code lives:
 //   l640msettingsunit.cpp   the window, start-up, state
 //   l640msettingsbuild.cpp  the tabs and controls, built from the tables of kvmtables.h
-//   l640msettingsmapping.cpp ApplyImage and GatherImage
+//   l640msettingsmapping.cpp ApplyImage and GatherImage, between the controls and the settings
+//                            model of kvm_model.h (image offsets and encodings live there)
 //   l640msettingsrules.cpp  the field rules that ApplyImage runs and that also run on edits
 //   l640msettingsfiles.cpp  loading and saving settings files and registration copies
 //   l640msettingsexchange.cpp connect, read from and write to the panel, the work mode
