@@ -1,5 +1,6 @@
-// ApplyImage (image -> controls) and GatherImage (controls -> new image), step by step in the
-// order the panel's settings have always been shown and built; the order matters because
+// ApplyImage (image -> model -> controls) and GatherImage (controls -> model -> new image). The
+// model (kvm_model.h) holds every offset and encoding; here each field goes to its control, step
+// by step in the order the panel's settings have always been shown. The order matters because
 // several steps set off field rules that change controls of later steps.
 #include <QCheckBox>
 #include <QComboBox>
@@ -291,10 +292,12 @@ std::optional<SettingsImage> TL640MSettingsForm::GatherImage() {
     s.phoneOn = m_phone->itemIndex() != 1;
     s.gsmOn = m_gsm->itemIndex() != 1;
     s.passwordResetForbidden = m_confirmPassword->itemIndex() == 1;
+    // Number texts go over trimmed as the toolkit trims (any Unicode blank).
+    auto number = [](const QLineEdit* edit) { return edit->text().trimmed().toStdString(); };
     for (std::size_t i = 0; i < m_seconds.size(); ++i)
-        s.seconds[i] = {m_seconds[i].counter->position(), m_seconds[i].edit->text().toStdString()};
-    s.codeCount = {m_codesInUse, m_codeCount.edit->text().toStdString()};
-    s.keyCount = {m_keysInUse, m_keyCount.edit->text().toStdString()};
+        s.seconds[i] = {m_seconds[i].counter->position(), number(m_seconds[i].edit)};
+    s.codeCount = {m_codesInUse, number(m_codeCount.edit)};
+    s.keyCount = {m_keysInUse, number(m_keyCount.edit)};
 
     for (std::size_t i = 0; i < m_partitions.size(); ++i) {
         const PartitionRow& row = m_partitions[i];
@@ -311,7 +314,7 @@ std::optional<SettingsImage> TL640MSettingsForm::GatherImage() {
     for (std::size_t i = 0; i < m_borders.size(); ++i) s.borders[i] = m_borders[i]->currentIndex();
     for (std::size_t r = 0; r < m_bindings.size(); ++r)
         for (std::size_t d = 0; d < m_bindings[r].size(); ++d)
-            s.bindings[r * kDetectorsPerReceiver + d] = m_bindings[r][d]->text().toStdString();
+            s.bindings[r * kDetectorsPerReceiver + d] = number(m_bindings[r][d]);
     s.sounder = m_sounder[0]->isChecked() ? 0 : m_sounder[2]->isChecked() ? 2 : 1;
     s.backlight = m_backlight[0]->isChecked() ? 0 : m_backlight[2]->isChecked() ? 2 : 1;
     for (std::size_t i = 0; i < m_reports.size(); ++i) s.reportsAsAlarm[i] = m_reports[i].yes->isChecked();
