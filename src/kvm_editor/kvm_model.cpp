@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <span>
+#include <utility>
 
 namespace livna::kvm {
 
@@ -251,6 +252,13 @@ SettingsImage build(const Settings& s) {
     return image;
 }
 
+/// The partitions of an entry show only with its code or key.
+AccessEntry shownEntry(std::string text, const std::int32_t* entry) {
+    const std::uint16_t partitions =
+        text.empty() ? 0 : partitionMask(entry[kEntryPartitions], entry[kEntryPartitions + 1]);
+    return {std::move(text), partitions};
+}
+
 Counter counterAt(std::int32_t value, int maximum) {
     const int position = std::min(value & 0xFF, maximum);
     return {position, std::to_string(position)};
@@ -368,17 +376,13 @@ Decoded decode(const SettingsImage& source) {
     // Only the rows in use show their entries; an entry without digits shows no partitions.
     for (int c = 0; c < s.codeCount.position; ++c) {
         const std::int32_t* entry = &v[kCodeTable + kEntrySize * static_cast<std::size_t>(c)];
-        AccessEntry& code = s.codes[static_cast<std::size_t>(c)];
-        code.text = codeDigitsText(std::span<const std::int32_t, kCodeDigitCount>(entry, kCodeDigitCount));
-        code.partitions =
-            code.text.empty() ? 0 : partitionMask(entry[kEntryPartitions], entry[kEntryPartitions + 1]);
+        s.codes[static_cast<std::size_t>(c)] = shownEntry(
+            codeDigitsText(std::span<const std::int32_t, kCodeDigitCount>(entry, kCodeDigitCount)), entry);
     }
     for (int k = 0; k < s.keyCount.position; ++k) {
         const std::int32_t* entry = &v[kKeyTable + kEntrySize * static_cast<std::size_t>(k)];
-        AccessEntry& key = s.keys[static_cast<std::size_t>(k)];
-        key.text = keyText(std::span<const std::int32_t, kKeyByteCount>(entry, kKeyByteCount));
-        key.partitions =
-            key.text.empty() ? 0 : partitionMask(entry[kEntryPartitions], entry[kEntryPartitions + 1]);
+        s.keys[static_cast<std::size_t>(k)] =
+            shownEntry(keyText(std::span<const std::int32_t, kKeyByteCount>(entry, kKeyByteCount)), entry);
     }
 
     const SettingsImage back = build(s);
