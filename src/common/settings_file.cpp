@@ -70,9 +70,7 @@ FileError makeError(FileErrorKind kind, std::string_view fileName) {
     return e;
 }
 
-std::string systemMessage(int err) {
-    return err != 0 ? std::generic_category().message(err) : std::string();
-}
+std::string systemMessage(int err) { return err != 0 ? std::generic_category().message(err) : std::string(); }
 
 // A short name of its own, so that a target whose name is near the system's limit can be saved.
 std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsigned attempt) {
@@ -244,8 +242,8 @@ std::string describe(const FileError& error) {
             text = "Не удалось прочитать файл " + file + ".";
             break;
         case FileErrorKind::TooShort:
-            text = "Неверное число строк в файле " + file + ": " + std::to_string(error.line - 1) +
-                   " вместо " + std::to_string(error.expectedLines) + ".";
+            text = "Неверное число строк в файле " + file + ": " + std::to_string(error.line - 1) + " вместо " +
+                   std::to_string(error.expectedLines) + ".";
             break;
         case FileErrorKind::BadLine:
             text = "Файл " + file + ", строка " + std::to_string(error.line) + ": \"" + error.lineText +
@@ -472,8 +470,7 @@ RegistrationResult readRegistrationCopy(const std::filesystem::path& path) {
     return result;
 }
 
-std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path,
-                                               const RegistrationCopy& copy) {
+std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path, const RegistrationCopy& copy) {
     if (copy.values.size() != kRegistrationCopySize) {
         FileError e = makeError(FileErrorKind::TooShort, pathToUtf8(path));
         e.line = copy.values.size() + 1;

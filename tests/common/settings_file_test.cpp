@@ -47,8 +47,7 @@ protected:
         return s.str();
     }
     std::size_t entryCount() const {
-        return static_cast<std::size_t>(
-            std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
     }
     static unsigned modeOf(const fs::path& path) {
         struct stat st {};
@@ -556,8 +555,7 @@ TEST_F(SettingsFileTest, settingsFileNeverHoldsAValueOutsideTheFileRange) {
 
 TEST_F(SettingsFileTest, registrationCopy_roundTripAndRangeCheck) {
     RegistrationCopy copy;
-    for (std::size_t i = 0; i < kRegistrationCopySize; ++i)
-        copy.values.push_back(static_cast<std::int32_t>(i % 256));
+    for (std::size_t i = 0; i < kRegistrationCopySize; ++i) copy.values.push_back(static_cast<std::int32_t>(i % 256));
     const fs::path path = file("L640D_050324_object_1_196_197_198_199.rrg");
     ASSERT_EQ(writeRegistrationCopy(path, copy), std::nullopt);
     const auto back = readRegistrationCopy(path);

@@ -299,6 +299,36 @@ TEST_F(PanelsimRun, twoPanels_areBothCounted_andNeitherIsKept) {
     EXPECT_EQ(info.versionCode, 32u) << "the Ливна-КВ-М panel is the one left";
 }
 
+TEST_F(PanelsimRun, secondClientOfOnePanel_isRefusedAsInUse_andTheFirstWorksOn) {
+    start({});
+    Block first{};
+    ASSERT_EQ(pipes().UsbReadBlock(0, first), UsbResult::Ok);
+    const auto found = platform->enumerateInterfaces();
+    ASSERT_EQ(found.devicePaths.size(), 1u);
+    const std::string device = found.devicePaths.front();
+
+    FifoUsbPlatform other(root);
+    for (const PipeRole role : {PipeRole::Write, PipeRole::Read}) {
+        const PipeOpenResult r = other.openPipe(device, role);
+        EXPECT_EQ(r.status, PipeOpenResult::Status::InUse);
+        EXPECT_EQ(r.pipe, nullptr);
+        EXPECT_NE(r.systemText.find(systemErrorText(EBUSY)), std::string::npos) << r.systemText;
+    }
+    // The refused opener took nothing from the first client's exchanges.
+    for (std::uint8_t b = 0; b < 8; ++b) {
+        Block again{};
+        ASSERT_EQ(pipes().UsbReadBlock(b, again), UsbResult::Ok) << int(b);
+        if (b == 0) {
+            EXPECT_EQ(again, first);
+        }
+    }
+    EXPECT_TRUE(dialogs.calls().empty());
+
+    pipes().release();
+    EXPECT_EQ(other.openPipe(device, PipeRole::Write).status, PipeOpenResult::Status::Opened)
+        << "the lock goes with the pipes";
+}
+
 TEST_F(PanelsimRun, badCommandLine_exitsWithUsage) {
     pid_t pid = 0;
     std::string exe = PANELSIM_PATH, opt = "--system", val = "xyz";
