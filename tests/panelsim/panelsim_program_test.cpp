@@ -14,8 +14,9 @@
 #include <sstream>
 #include <thread>
 
-#include "panelsim/fifo_publisher.h"
 #include "common/settings_file.h"
+#include "panelsim/fifo_publisher.h"
+#include "panelsim/panelsim_options.h"
 #include "usblink/atmusbunit.h"
 #include "usblink/fifo_platform.h"
 
@@ -262,11 +263,16 @@ TEST_F(PanelsimRun, stopSignals_removeTheFolder_butAKilledPublishersFolderIsNotC
     }
     start({});
     stop(SIGKILL);
-    EXPECT_EQ(panelFolders(), 1u) << "nothing cleans up after SIGKILL";
+    EXPECT_EQ(panelFolders(), 1u) << "a killed panelsim cannot clean up";
+    const fs::path left = fs::directory_iterator(root)->path();
     int count = -1;
     EXPECT_FALSE(pipes().UsbCountDevices(count));
     EXPECT_EQ(count, 0);
     EXPECT_TRUE(dialogs.calls().empty());
+
+    start({});
+    EXPECT_FALSE(fs::exists(left)) << "the next panelsim removes what the killed one left";
+    EXPECT_EQ(panelFolders(), 1u);
 }
 
 // The folder appears before the panel is ready to serve; a stop signal in that moment must
@@ -327,6 +333,65 @@ TEST_F(PanelsimRun, secondClientOfOnePanel_isRefusedAsInUse_andTheFirstWorksOn) 
     pipes().release();
     EXPECT_EQ(other.openPipe(device, PipeRole::Write).status, PipeOpenResult::Status::Opened)
         << "the lock goes with the pipes";
+}
+
+TEST_F(PanelsimRun, help_printsTheUsage_andExitsWithoutPublishing) {
+    const std::string out = base + "/out.txt";
+    pid_t pid = 0;
+    std::string exe = PANELSIM_PATH, opt = "--help", rootOpt = "--root";
+    char* argv[] = {exe.data(), opt.data(), rootOpt.data(), root.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_EQ(::posix_spawn(&pid, PANELSIM_PATH, &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    std::ifstream in(out);
+    const std::string printed((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(printed, kPanelsimUsage);
+    EXPECT_EQ(panelFolders(), 0u);
+}
+
+TEST(FifoPublisher, foldersOfGonePublishers_areRemoved_othersKept) {
+    char tmpl[] = "/tmp/panelsim-left-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    const std::string root = std::string(tmpl) + "/root";
+    ASSERT_EQ(ensureUsbRoot(root), "");
+    // A process that has surely ended: a child that was waited for.
+    pid_t gone = 0;
+    std::string exe = "/bin/true";
+    char* argv[] = {exe.data(), nullptr};
+    ASSERT_EQ(::posix_spawn(&gone, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+    ::waitpid(gone, nullptr, 0);
+
+    struct Case {
+        std::string name;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"panel-" + std::to_string(gone) + "-0", true},
+        {"panel-" + std::to_string(gone) + "-3", true},
+        {"panel-" + std::to_string(::getpid()) + "-7", false},  // its publisher still runs
+        {"panel-" + std::to_string(gone), false},               // not a name panelsim gives
+        {"bridge", false},
+    };
+    for (const auto& c : cases) {
+        const std::string dir = root + "/" + c.name;
+        ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+        ASSERT_EQ(::mkfifo((dir + "/PIPE00").c_str(), 0600), 0);
+        ASSERT_EQ(::mkfifo((dir + "/PIPE01").c_str(), 0600), 0);
+    }
+    PanelBoard board(PanelConfig::forSystem(PanelSystem::Kvm));
+    std::string error;
+    auto publisher = FifoPanelPublisher::publish(root, board, error);
+    ASSERT_NE(publisher, nullptr) << error;
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(root + "/" + c.name), !c.removed) << c.name;
+    EXPECT_TRUE(fs::exists(publisher->folder()));
+    publisher.reset();
+    fs::remove_all(tmpl);
 }
 
 TEST_F(PanelsimRun, badCommandLine_exitsWithUsage) {
