@@ -138,10 +138,13 @@ FileText readFileText(const std::filesystem::path& path) {
     if (!S_ISREG(st.st_mode)) return fail(FileErrorKind::NotRegular, S_ISDIR(st.st_mode) ? EISDIR : 0);
     if (static_cast<std::uintmax_t>(st.st_size) > kMaxValuesFileBytes)
         return fail(FileErrorKind::TooLarge, 0);
-    // The file may grow while it is read: one byte past the limit tells.
-    result.text.resize(kMaxValuesFileBytes + 1);
+    // The file may grow while it is read (or report no size, as files in /proc do): the buffer grows
+    // up to one byte past the limit, which tells.
+    result.text.resize(static_cast<std::size_t>(st.st_size) + 1);
     std::size_t done = 0;
     for (;;) {
+        if (done == result.text.size())
+            result.text.resize(std::min(2 * result.text.size() + 4096, kMaxValuesFileBytes + 1));
         const ssize_t n = ::read(fd, result.text.data() + done, result.text.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
