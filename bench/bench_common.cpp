@@ -48,21 +48,16 @@ void saveSettingsFile(benchmark::State& state, livna::SaveSteps& steps) {
 void BM_SaveSettingsFile_synced(benchmark::State& state) {
     saveSettingsFile(state, livna::systemSaveSteps());
 }
-BENCHMARK(BM_SaveSettingsFile_synced)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+void medianOfWallTimes(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_SaveSettingsFile_synced)->Apply(medianOfWallTimes);
 
 void BM_SaveSettingsFile_unsynced(benchmark::State& state) {
     UnsyncedSaveSteps steps;
     saveSettingsFile(state, steps);
 }
-BENCHMARK(BM_SaveSettingsFile_unsynced)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime()
-    ->Repetitions(5)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_SaveSettingsFile_unsynced)->Apply(medianOfWallTimes);
 
 void BM_ReadSettingsFile(benchmark::State& state) {
     const fs::path path = benchFile();
