@@ -47,7 +47,8 @@ protected:
         return s.str();
     }
     std::size_t entryCount() const {
-        return static_cast<std::size_t>(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
+        return static_cast<std::size_t>(
+            std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()));
     }
     static unsigned modeOf(const fs::path& path) {
         struct stat st {};
@@ -296,12 +297,27 @@ TEST_F(SettingsFileTest, readingFileCases) {
                     std::string("3\0"
                                 "4",
                                 3));
+    // Lines 5, 7, 8 and 10 (values 4, 6, 7, 9).
+    std::string unusual = lines;
+    unusual.replace(unusual.find("\r\n4\r\n") + 2, 1, "999");
+    unusual.replace(unusual.find("\r\n6\r\n") + 2, 1, "+00300");
+    unusual.replace(unusual.find("\r\n7\r\n") + 2, 1, "-1");
+    unusual.replace(unusual.find("\r\n9\r\n") + 2, 1, "256");
+
+    // A file of that name and text.
+    auto holding = [this](std::string name, std::string text) {
+        return [this, name, text] {
+            put(file(name), text);
+            return file(name);
+        };
+    };
 
     struct Case {
         std::string name;
         std::function<fs::path()> make;
         std::optional<FileErrorKind> kind;  // nothing: read
         std::string inMessage;              // a part of the message (besides the file's name)
+        std::string asked = {};             // read: what the installer is asked about
     };
     const std::vector<Case> cases = {
         {"folder",
@@ -317,43 +333,16 @@ TEST_F(SettingsFileTest, readingFileCases) {
          },
          FileErrorKind::NotRegular, "устройство"},
         {"device", [] { return fs::path("/dev/zero"); }, FileErrorKind::NotRegular, ""},
-        {"2 MiB",
-         [&] {
-             put(file("big.cfg"), lines + std::string(2 << 20, '7'));
-             return file("big.cfg");
-         },
-         FileErrorKind::TooLarge, "1 МБ"},
-        {"1 MiB exactly",
-         [&] {
-             put(file("full.cfg"), lines + std::string(kMaxValuesFileBytes - lines.size(), '\n'));
-             return file("full.cfg");
-         },
+        {"2 MiB", holding("big.cfg", lines + std::string(2 << 20, '7')), FileErrorKind::TooLarge, "1 МБ"},
+        {"1 MiB exactly", holding("full.cfg", lines + std::string(kMaxValuesFileBytes - lines.size(), '\n')),
          std::nullopt, ""},
         {"missing", [&] { return file("absent.cfg"); }, FileErrorKind::Unreadable, "No such file"},
-        {"UTF-8 mark",
-         [&] {
-             put(file("bom.cfg"), "\xEF\xBB\xBF" + lines);
-             return file("bom.cfg");
-         },
-         std::nullopt, ""},
-        {"UTF-16",
-         [&] {
-             put(file("u16.cfg"), utf16);
-             return file("u16.cfg");
-         },
-         FileErrorKind::Utf16, "UTF-16"},
-        {"UTF-16 without mark",
-         [&] {
-             put(file("u16n.cfg"), utf16NoMark);
-             return file("u16n.cfg");
-         },
-         FileErrorKind::Utf16, "UTF-16"},
-        {"NUL in a line",
-         [&] {
-             put(file("nul.cfg"), withNul);
-             return file("nul.cfg");
-         },
-         FileErrorKind::BadLine, "\"3\\04\""},
+        {"UTF-8 mark", holding("bom.cfg", "\xEF\xBB\xBF" + lines), std::nullopt, ""},
+        {"UTF-16", holding("u16.cfg", utf16), FileErrorKind::Utf16, "UTF-16"},
+        {"UTF-16 without mark", holding("u16n.cfg", utf16NoMark), FileErrorKind::Utf16, "UTF-16"},
+        {"NUL in a line", holding("nul.cfg", withNul), FileErrorKind::BadLine, "\"3\\04\""},
+        {"999, +00300 and 256 asked about, -1 silent", holding("odd.cfg", unusual), std::nullopt, "",
+         "строка 5: 999\nстрока 7: 300 (\"+00300\")\nстрока 10: 256"},
         {"link to a file",
          [&] {
              put(file("real.cfg"), lines);
@@ -373,6 +362,7 @@ TEST_F(SettingsFileTest, readingFileCases) {
             EXPECT_EQ(r.image.size(), kKvmImageSize);
             EXPECT_EQ(r.image[0], 0);
             EXPECT_EQ(r.image[300], 300 % 256);
+            EXPECT_EQ(describeOutOfRange(r.outOfRange), c.asked);
             continue;
         }
         ASSERT_FALSE(r.ok());
@@ -555,7 +545,8 @@ TEST_F(SettingsFileTest, settingsFileNeverHoldsAValueOutsideTheFileRange) {
 
 TEST_F(SettingsFileTest, registrationCopy_roundTripAndRangeCheck) {
     RegistrationCopy copy;
-    for (std::size_t i = 0; i < kRegistrationCopySize; ++i) copy.values.push_back(static_cast<std::int32_t>(i % 256));
+    for (std::size_t i = 0; i < kRegistrationCopySize; ++i)
+        copy.values.push_back(static_cast<std::int32_t>(i % 256));
     const fs::path path = file("L640D_050324_object_1_196_197_198_199.rrg");
     ASSERT_EQ(writeRegistrationCopy(path, copy), std::nullopt);
     const auto back = readRegistrationCopy(path);
