@@ -36,11 +36,11 @@ SettingsImage shippedFactoryImage() {
 struct Rig {
     ScriptedDialogService dialogs;
     RecordingLauncher launcher;
-    WizardState state{2, 4};
+    WizardState state{SystemType::Kvm, OperationMode::Settings};
     MemoryUsbPlatform platform;
     panelsim::InProcessPanel panel{panelsim::PanelConfig::forSystem(panelsim::PanelSystem::Kvm)};
     SystemSleeper sleeper;
-    UsbPipes pipes{platform, sleeper, &dialogs};
+    UsbPipes pipes{platform, sleeper};
     AppContext ctx{dialogs, launcher, state, &pipes};
     QTemporaryDir folder;
     TL640MSettingsForm form{ctx, folder.path()};

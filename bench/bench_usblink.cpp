@@ -12,9 +12,9 @@
 
 #include "panelsim/fifo_publisher.h"
 #include "panelsim/in_process_panel.h"
-#include "usblink/atmusbunit.h"
 #include "usblink/fifo_platform.h"
 #include "usblink/memory_platform.h"
+#include "usblink/usb_link.h"
 
 namespace {
 
@@ -24,8 +24,8 @@ using namespace livna::panelsim;
 constexpr int kReadBlocks[] = {0, 1, 2, 3, 4, 5, 6, 7};
 constexpr int kWriteBlocks[] = {0, 1, 3, 4, 5, 6, 7};
 constexpr double kReadMandatedMs = 8 * kBlockRequestPauseMs;
-constexpr double kWriteMandatedMs =
-    7 * (kBlockRequestPauseMs + 4 * kPacketPauseMs + kPacketGroupPauseMs + kCrcBytePauseMs + kWriteReplyPauseMs);
+constexpr double kWriteMandatedMs = 7 * (kBlockRequestPauseMs + 4 * kPacketPauseMs + kPacketGroupPauseMs +
+                                         kCrcBytePauseMs + kWriteReplyPauseMs);
 
 /// A simulated panel published on FIFOs in a private root, served on its own thread.
 class FifoPanel {
@@ -59,7 +59,7 @@ private:
 template <bool kWrite>
 void runExchange(benchmark::State& state, UsbPlatform& platform) {
     SystemSleeper sleeper;
-    UsbPipes pipes(platform, sleeper, nullptr);
+    UsbPipes pipes(platform, sleeper);
     int count = 0;
     if (!pipes.UsbCountDevices(count)) {
         state.SkipWithError("no simulated panel");
@@ -72,7 +72,8 @@ void runExchange(benchmark::State& state, UsbPlatform& platform) {
         const auto t = std::chrono::steady_clock::now();
         if constexpr (kWrite) {
             for (int b : kWriteBlocks)
-                failures += pipes.UsbWriteBlock(static_cast<std::uint8_t>(b), image.block(b)) != UsbResult::Ok;
+                failures +=
+                    pipes.UsbWriteBlock(static_cast<std::uint8_t>(b), image.block(b)) != UsbResult::Ok;
         } else {
             for (int b : kReadBlocks)
                 failures += pipes.UsbReadBlock(static_cast<std::uint8_t>(b), image.block(b)) != UsbResult::Ok;

@@ -4,12 +4,12 @@
 
 namespace livna {
 
-namespace {
-
 std::string twoDigits(int n) {
     n = ((n % 100) + 100) % 100;
     return std::string{static_cast<char>('0' + n / 10), static_cast<char>('0' + n % 10)};
 }
+
+namespace {
 
 constexpr std::string_view kDayMonthYearFormat = "dd.MM.yyyy";
 
@@ -23,10 +23,18 @@ std::string formatShortDate(const CalendarDate& date, std::string_view format) {
         std::size_t run = 1;
         while (i + run < format.size() && format[i + run] == c) ++run;
         switch (c) {
-            case 'd': out += run == 1 ? std::to_string(date.day) : twoDigits(date.day); break;
-            case 'M': out += run == 1 ? std::to_string(date.month) : twoDigits(date.month); break;
-            case 'y': out += run <= 2 ? twoDigits(date.year) : std::to_string(date.year); break;
-            default: out.append(run, c); break;
+            case 'd':
+                out += run == 1 ? std::to_string(date.day) : twoDigits(date.day);
+                break;
+            case 'M':
+                out += run == 1 ? std::to_string(date.month) : twoDigits(date.month);
+                break;
+            case 'y':
+                out += run <= 2 ? twoDigits(date.year) : std::to_string(date.year);
+                break;
+            default:
+                out.append(run, c);
+                break;
         }
         i += run;
     }
@@ -47,20 +55,27 @@ std::string dateStamp(const CalendarDate& date, std::string_view shortDateFormat
     return "_" + text + "_";
 }
 
-std::string todayDateStamp() {
-    const std::time_t now = std::time(nullptr);
+std::string dateStampAt(std::time_t moment) {
     std::tm local{};
 #ifdef _WIN32
-    localtime_s(&local, &now);
+    localtime_s(&local, &moment);
 #else
-    localtime_r(&now, &local);
+    localtime_r(&moment, &local);
 #endif
     return dateStamp({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday}, kDayMonthYearFormat);
 }
 
-std::string kvmSettingsFileName(std::string_view stamp) { return "640kvm" + std::string(stamp); }
+std::string todayDateStamp() {
+    return dateStampAt(std::time(nullptr));
+}
 
-std::string kvSettingsFileName(std::string_view stamp) { return "640kv" + std::string(stamp); }
+std::string kvmSettingsFileName(std::string_view stamp) {
+    return "640kvm" + std::string(stamp);
+}
+
+std::string kvSettingsFileName(std::string_view stamp) {
+    return "640kv" + std::string(stamp);
+}
 
 ObjectNumberCheck checkObjectNumber(std::string_view objectNumber) {
     if (objectNumber.empty()) return ObjectNumberCheck::Empty;
@@ -76,15 +91,18 @@ ObjectNumberCheck checkObjectNumber(std::string_view objectNumber) {
 
 std::string describe(ObjectNumberCheck check) {
     switch (check) {
-        case ObjectNumberCheck::Ok: return {};
-        case ObjectNumberCheck::Empty: return "Не указан номер объекта! Копия данных о регистрации не записана.";
+        case ObjectNumberCheck::Ok:
+            return {};
+        case ObjectNumberCheck::Empty:
+            return "Не указан номер объекта! Копия данных о регистрации не записана.";
         case ObjectNumberCheck::PathSeparator:
             return "Номер объекта не может содержать символы \"/\" и \"\\\"! Копия данных о регистрации не "
                    "записана.";
         case ObjectNumberCheck::ParentFolder:
             return "Номер объекта не может содержать \"..\"! Копия данных о регистрации не записана.";
         case ObjectNumberCheck::BadCharacter:
-            return "Номер объекта содержит символ, недопустимый в имени файла (< > : \" | ? * или управляющий "
+            return "Номер объекта содержит символ, недопустимый в имени файла (< > : \" | ? * или "
+                   "управляющий "
                    "символ)! Копия данных о регистрации не записана.";
     }
     return {};

@@ -2,6 +2,7 @@
 // Names the settings editors offer for their files: the date stamp, the settings-file names and
 // the name of a registration copy, which is written without a dialog and so must be checked here.
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <span>
 #include <string>
@@ -15,6 +16,9 @@ struct CalendarDate {
     int day = 1;    ///< 1..31
 };
 
+/// The last two decimal digits of n, with a leading zero ("05", "96").
+std::string twoDigits(int n);
+
 /// The date in a short-date format of the usual letters: "d", "dd", "M", "MM", "yy", "yyyy";
 /// other characters are copied (e.g. "dd.MM.yyyy" gives "05.03.2024").
 std::string formatShortDate(const CalendarDate& date, std::string_view format);
@@ -24,7 +28,9 @@ std::string formatShortDate(const CalendarDate& date, std::string_view format);
 /// Any other format could leave a separator such as "/" in a file name, so the stamp is then the
 /// two-digit day, month and year in that order. Always "_ddMMyy_" in effect, e.g. "_050324_".
 std::string dateStamp(const CalendarDate& date, std::string_view shortDateFormat);
-/// The stamp of today's date in the local time zone (format "dd.MM.yyyy").
+/// The stamp of the date on which moment falls in the local time zone (format "dd.MM.yyyy").
+std::string dateStampAt(std::time_t moment);
+/// dateStampAt(now).
 std::string todayDateStamp();
 
 /// "640kvm" + stamp: offered name of a Ливна-КВ-М settings file (the dialog adds ".cfg").
@@ -37,9 +43,9 @@ inline constexpr const char* kKvSettingsPattern = "640kv*";
 enum class ObjectNumberCheck {
     Ok,
     Empty,
-    PathSeparator,    ///< "/" or "\"
-    ParentFolder,     ///< ".."
-    BadCharacter,     ///< < > : " | ? * or a control character
+    PathSeparator,  ///< "/" or "\"
+    ParentFolder,   ///< ".."
+    BadCharacter,   ///< < > : " | ? * or a control character
 };
 
 /// Whether a typed object number can become part of a file name in the "Reg_RPU" folder.

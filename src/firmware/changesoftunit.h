@@ -2,7 +2,7 @@
 // The firmware-update window. So far it carries the shared work-window furniture and the
 // connect button with the hand-off to the earlier-generation program; the firmware file, its
 // writing and the factory settings come with the window itself.
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 class QPushButton;
 

@@ -2,7 +2,7 @@
 // The Ливна-КВ settings editor. So far it carries the shared work-window furniture and the
 // connect button with the hand-off to the earlier-generation program; the settings pages and the
 // exchange with the panel come with the editor itself.
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 class QPushButton;
 

@@ -1,6 +1,5 @@
 #include "kvm_editor/kvmtables.h"
 
-
 namespace livna::kvm {
 
 const std::array<OutputInfo, kOutputs> kOutputInfo = {{
@@ -61,7 +60,5 @@ const std::array<NamedCaption, 4> kTimeFields = {{
     {"SilenceStart", "Начало тишины"},
     {"SilenceStop", "Конец тишины"},
 }};
-
-QString twoDigits(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
 
 }  // namespace livna::kvm

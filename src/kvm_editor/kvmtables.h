@@ -50,7 +50,4 @@ extern const std::array<NamedCaption, 3> kRemindedTroubles;
 /// The four hour-and-minute fields in image order (block 3 offsets 47, 49, 51, 53).
 extern const std::array<NamedCaption, 4> kTimeFields;
 
-/// "01".."96": the two-digit number in the names of the code and key partition boxes.
-QString twoDigits(int n);
-
 }  // namespace livna::kvm

@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "common/file_names.h"
 #include "common/kvm_encoding.h"
 #include "kvm_editor/l640msettingsunit.h"
 
@@ -357,7 +358,8 @@ QWidget* TL640MSettingsForm::buildAccessRows(const QString& editPrefix, const QS
         row.edit = add(new MaskedField(MaskedField::Kind::Text, positions, content), editPrefix + QString::number(i));
         row.edit->setFixedWidth(positions * 10 + 14);
         grid->addWidget(row.edit, r, 1);
-        const QString number = twoDigits(i);
+        // "01".."96": the two-digit number in the names of the code and key partition boxes.
+        const QString number = QString::fromStdString(twoDigits(i));
         for (int p = 1; p <= kPartitions; ++p) {
             auto* box = add(new QCheckBox(content), boxPrefix + number + QString::number(p));
             row.partitions[static_cast<std::size_t>(p - 1)] = box;
@@ -637,7 +639,8 @@ QWidget* TL640MSettingsForm::buildExchangeRow() {
         b->setAutoDefault(false);
         return b;
     };
-    m_connectButton = button("Установить связь", "ConnectButton", true);
+    m_connectButton = createConnectButton(row);
+    m_connectButton->setAutoDefault(false);
     m_disconnectButton = button("Разорвать связь", "DisconnectButton", false);
     m_readButton = button("Считать из прибора", "ReadButton", false);
     m_writeButton = button("Записать в прибор ", "WriteButton", false);

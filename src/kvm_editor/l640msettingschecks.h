@@ -2,7 +2,7 @@
 // The checks that answer the installer's own edits in the Ливна-КВ-М editor: what leaving a
 // password, time, binding, code or key field says, and what typing into a code or key keeps.
 // The judgements are plain functions of the field texts, so they are tested on their own;
-// ExitGuard turns real focus changes into exit checks without trapping the installer.
+// ExitGuard (ui/exit_guard.h) turns real focus changes into exit checks.
 #include <QHash>
 #include <QObject>
 #include <QPointer>
@@ -58,74 +58,6 @@ struct CodeConflict {
 /// code order. A blank code being left has none.
 std::vector<CodeConflict> codeConflicts(int left, const QStringList& codes);
 
-/// What typing may leave in a code: digits "1".."9" and spaces.
-bool keptInCode(QChar c);
-/// What typing may leave in a key: "0".."9" and "A".."F" (the edit shows upper case).
-bool keptInKey(QChar c);
-/// A key of 0 or 12 characters is complete; any other length asks to be completed.
-bool keyIsComplete(const QString& text);
-/// The key with "0" put in front until it has 12 characters.
-QString keyPaddedInFront(const QString& text);
-
 }  // namespace kvm
-
-/// Brings every tab page that holds the widget to the front (visible tabs only), so that the
-/// installer sees the field the focus is given to.
-void bringPageToFront(QWidget* widget);
-
-/// Runs a field's exit check when the installer really leaves the field: Tab, Backtab, a click
-/// elsewhere, a shortcut, or the program moving the focus. Focus changes that come from another
-/// window being activated (a message box appearing or closing, switching programs) or from a
-/// popup are not leaves.
-///
-/// A leave that would be answered is answered once, from the event loop, after the focus change
-/// has finished: its boxes never open inside the toolkit's focus handling. The mouse press that
-/// caused such a leave is not delivered, so a button clicked while leaving an invalid field does
-/// not act. From that leave until the focus is back, no other field's exit check runs, so two
-/// invalid fields never hand the focus back and forth.
-///
-/// A press on a window that is not active moves no focus the toolkit would tell of (a window
-/// manager may leave the window inactive after a box); such a press outside the window's focused
-/// field counts as leaving it.
-class ExitGuard : public QObject {
-    Q_OBJECT
-  public:
-    struct Check {
-        /// Whether leaving now would be answered (a box); asked at once, must show nothing.
-        std::function<bool()> refuses;
-        /// Shows the boxes and applies the correction; true = back to the field.
-        std::function<bool()> answer;
-    };
-
-    explicit ExitGuard(QObject* parent = nullptr);
-    ~ExitGuard() override;
-
-    void watch(QWidget* field, Check check);
-    /// Gives the field the focus again with its text selected, its page in front; no exit check
-    /// runs meanwhile.
-    void returnTo(QWidget* field);
-    /// True from a leave that is to be answered until the answer is given and the focus is back.
-    bool answering() const { return !m_pending.isNull() || m_quiet; }
-    /// Whether a focus change for this reason is the installer leaving a field.
-    static bool isLeave(Qt::FocusReason reason);
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
-    void answerPending();
-    /// Starts the answer of a leave of field: the press that caused it and any that follow until
-    /// the answer are held back.
-    void leaveRefused(QWidget* field);
-    /// A press reaching the native window of top while top is not active.
-    bool pressOnInactiveWindow(QWidget* top, QEvent* event);
-
-    QHash<QObject*, Check> m_checks;
-    QHash<QObject*, QWidget*> m_windows;  // native window (and the top-level itself) -> top-level
-    QPointer<QWidget> m_pending;
-    bool m_quiet = false;
-    class PressBlocker;
-    std::unique_ptr<PressBlocker> m_blocker;
-};
 
 }  // namespace livna

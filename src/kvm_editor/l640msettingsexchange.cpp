@@ -5,14 +5,10 @@
 // Exchanges run on the user-interface thread. While one runs the window is busy: every control
 // except the bars is off, so nothing else can be started and the link cannot be released in the
 // middle of it; pending events are processed after each block so that the bars keep painting.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
-#include <QPointer>
-#include <QProgressBar>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTabWidget>
 
 #include <array>
@@ -20,16 +16,19 @@
 #include "common/settings_file.h"
 #include "common/version_code.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "ui/link_messages.h"
+#include "usblink/block_transfer.h"
 
 namespace livna {
 
 namespace {
 
 constexpr std::size_t kSettingsBlocks = kKvmImageSize / kBlockSize;
+constexpr auto kReadBlocks = blocksInPlace(std::array<std::uint8_t, kSettingsBlocks>{0, 1, 2, 3, 4, 5, 6, 7});
 /// Block 2 holds the panel's registration data and is written only from a registration copy.
-constexpr std::array<std::uint8_t, 7> kWrittenBlocks{0, 1, 3, 4, 5, 6, 7};
+constexpr auto kWrittenBlocks = blocksInPlace(std::array<std::uint8_t, 7>{0, 1, 3, 4, 5, 6, 7});
 /// The blocks of a registration copy, in the order of its lines.
-constexpr std::array<std::uint8_t, 4> kRegistrationBlocks{2, 14, 15, 16};
+constexpr auto kRegistrationBlocks = blocksPacked(std::array<std::uint8_t, 4>{2, 14, 15, 16});
 
 constexpr const char* kTextReading = "Чтение настроек из прибора";
 constexpr const char* kTextRead = "Настройки успешно считаны из прибора.";
@@ -43,55 +42,6 @@ constexpr const char* kTextForgottenCopy = "Вы забыли открыть ф�
 int blockProgress(int block) {
     return (block + 1) * 100 / static_cast<int>(kSettingsBlocks);
 }
-
-/// "блок 5" or "блоки 3, 5".
-QString blocksPhrase(const std::vector<int>& blocks) {
-    QStringList numbers;
-    for (int b : blocks) numbers << QString::number(b);
-    return (blocks.size() == 1 ? QStringLiteral("блок ") : QStringLiteral("блоки ")) +
-           numbers.join(QStringLiteral(", "));
-}
-
-/// Lets the bars repaint between blocks. Input reaching the window meanwhile finds its controls
-/// off (and Esc or the close box held off), so it cannot start anything.
-void keepPainting() {
-    QCoreApplication::processEvents();
-}
-
-/// Keeps a work window busy for one exchange. Nested scopes (the read that follows a connect)
-/// leave the outer one in charge.
-class ExchangeScope {
-  public:
-    explicit ExchangeScope(WorkWindow& window) : m_window(window), m_owner(!window.busy()) {
-        if (!m_owner) return;
-        m_focus = QApplication::focusWidget();
-        window.setBusy(true);
-        // Whole regions are switched off, so a control the exchange enables (Read after a
-        // connect) only comes alive when the exchange is over.
-        for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (child->isWindow() || child == window.statusBar() || child == window.progressBar() ||
-                !child->isEnabled())
-                continue;
-            child->setEnabled(false);
-            m_disabled << child;
-        }
-    }
-    ~ExchangeScope() {
-        if (!m_owner) return;
-        for (const QPointer<QWidget>& child : m_disabled)
-            if (child) child->setEnabled(true);
-        m_window.setBusy(false);
-        if (m_focus && m_focus->isEnabled() && m_focus->isVisible()) m_focus->setFocus(Qt::OtherFocusReason);
-    }
-    ExchangeScope(const ExchangeScope&) = delete;
-    ExchangeScope& operator=(const ExchangeScope&) = delete;
-
-  private:
-    WorkWindow& m_window;
-    bool m_owner;
-    QList<QPointer<QWidget>> m_disabled;
-    QPointer<QWidget> m_focus;
-};
 
 /// The copy as 1024 values 0..255, or nothing with the reason in problem.
 std::optional<std::vector<std::int32_t>> wholeRegistrationCopy(const QStringList& lines, QString& problem) {
@@ -149,17 +99,13 @@ void TL640MSettingsForm::ConnectButtonClick() {
         context().dialogs.inform(kCaptionDeviceMessage, kTextNoPanel, MsgIcon::Error);
         return;
     }
-    ExchangeScope scope(*this);
+    const ExchangeScope scope = exchangeScope();
     UsbConnect(*usb, *this, context().dialogs);
 }
 
 void TL640MSettingsForm::setStatusText(const std::string& text) {
     setStatus(QString::fromStdString(text));
     keepPainting();  // shown before the pause that follows it
-}
-
-void TL640MSettingsForm::performHandOff() {
-    handOffIfLegacyPort();
 }
 
 std::uint8_t TL640MSettingsForm::identifyCommand() const {
@@ -197,7 +143,10 @@ void TL640MSettingsForm::DisconnectButtonClick() {
 }
 
 void TL640MSettingsForm::windowClosed() {
-    if (context().usb != nullptr) context().usb->release();
+    if (context().usb != nullptr) {
+        context().usb->release();
+        tellSystemError(context().dialogs, context().usb->systemText());
+    }
     // The link is gone, so the next opening must not offer Read or Write on it.
     m_disconnectButton->setEnabled(false);
     m_readButton->setEnabled(false);
@@ -206,10 +155,18 @@ void TL640MSettingsForm::windowClosed() {
     m_versionLabel->clear();
 }
 
+BlockProgress TL640MSettingsForm::blockShown(bool settings) {
+    return [this, settings](const BlockStep& step) {
+        tellSystemError(context().dialogs, step.systemText);
+        if (settings && step.ok) setProgress(blockProgress(step.number));
+        keepPainting();
+    };
+}
+
 // ---- read -------------------------------------------------------------------------------------
 
 void TL640MSettingsForm::ReadButtonClick() {
-    ExchangeScope scope(*this);
+    const ExchangeScope scope = exchangeScope();
     readFromPanel();
 }
 
@@ -221,14 +178,7 @@ void TL640MSettingsForm::readFromPanel() {
     setProgress(0);
     keepPainting();
     SettingsImage image(kKvmImageSize);
-    std::vector<int> failed;
-    for (std::size_t b = 0; b < kSettingsBlocks; ++b) {
-        if (usb->UsbReadBlock(static_cast<std::uint8_t>(b), image.block(b)) == UsbResult::Ok)
-            setProgress(blockProgress(static_cast<int>(b)));
-        else
-            failed.push_back(static_cast<int>(b));  // the next blocks are still read
-        keepPainting();
-    }
+    const std::vector<int> failed = readBlocks(*usb, kReadBlocks, image, blockShown(true)).failed;
     if (failed.empty()) {
         setProgress(100);
         setStatus(QString::fromUtf8(kTextRead));
@@ -251,40 +201,28 @@ void TL640MSettingsForm::readFromPanel() {
     if (!failed.empty()) {
         setStatus(
             QStringLiteral("Настройки не считаны из прибора: не прочитан %1.").arg(blocksPhrase(failed)));
-        told << QStringLiteral(
-                    "Не удалось считать из прибора %1 настроек.\n"
-                    "Настройки в окне не изменены. Проверьте связь с прибором и повторите чтение.")
-                    .arg(blocksPhrase(failed));
+        told << settingsReadFailure(failed);
     } else {
         setStatus(
             QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: не прочитан %1.")
                 .arg(blocksPhrase(failedRegistration)));
     }
-    if (!failedRegistration.empty())
-        told << QStringLiteral(
-                    "Не удалось считать из прибора сведения о регистрации (%1).\n"
-                    "Неполная копия сведений о регистрации не сохранена. Повторите чтение.")
-                    .arg(blocksPhrase(failedRegistration));
-    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(),
-                             MsgIcon::Error);
+    if (!failedRegistration.empty()) told << registrationReadFailure(failedRegistration);
+    tellFailedBlocks(context().dialogs, told);
 }
 
 std::vector<int> TL640MSettingsForm::readRegistrationBlocks() {
     setStatus(QString::fromUtf8(kTextReadingRegistration));
     keepPainting();
-    QStringList lines;
-    std::vector<int> failed;
-    std::array<std::int32_t, kBlockSize> values{};
-    for (std::uint8_t b : kRegistrationBlocks) {
-        if (context().usb->UsbReadBlock(b, values) == UsbResult::Ok)
-            for (std::int32_t value : values) lines << QString::number(value);
-        else
-            failed.push_back(b);
-        keepPainting();
-    }
+    SettingsImage copy(kRegistrationCopySize);
+    const std::vector<int> failed =
+        readBlocks(*context().usb, kRegistrationBlocks, copy, blockShown(false)).failed;
     // Only a whole copy is kept: a partial one must never reach the panel's registration blocks.
     // The copy no longer comes from the file named so far, so no name is shown.
-    setRegistrationCopy(failed.empty() ? lines : QStringList(), QString());
+    QStringList lines;
+    if (failed.empty())
+        for (std::int32_t value : copy.values()) lines << QString::number(value);
+    setRegistrationCopy(lines, QString());
     return failed;
 }
 
@@ -302,16 +240,9 @@ void TL640MSettingsForm::WriteButtonClick() {
         return;
     }
 
-    ExchangeScope scope(*this);
+    const ExchangeScope scope = exchangeScope();
     keepPainting();
-    std::vector<int> failed;
-    for (std::uint8_t b : kWrittenBlocks) {
-        if (usb->UsbWriteBlock(b, image->block(b)) == UsbResult::Ok)
-            setProgress(blockProgress(b));
-        else
-            failed.push_back(b);  // the next blocks are still written
-        keepPainting();
-    }
+    const std::vector<int> failed = writeBlocks(*usb, kWrittenBlocks, *image, blockShown(true)).failed;
     if (failed.empty()) {
         setProgress(100);
         setStatus(QString::fromUtf8(kTextWritten));
@@ -329,22 +260,13 @@ void TL640MSettingsForm::WriteButtonClick() {
         if (static_cast<std::size_t>(m_registrationLines.size()) >= kRegistrationCopySize) {
             QString problem;
             if (const auto copy = wholeRegistrationCopy(m_registrationLines, problem)) {
-                std::vector<int> failedRegistration;
-                for (std::size_t i = 0; i < kRegistrationBlocks.size(); ++i) {
-                    const std::span<const std::int32_t, kBlockSize> block(copy->data() + i * kBlockSize,
-                                                                          kBlockSize);
-                    if (usb->UsbWriteBlock(kRegistrationBlocks[i], block) != UsbResult::Ok)
-                        failedRegistration.push_back(kRegistrationBlocks[i]);
-                    keepPainting();
-                }
+                const std::vector<int> failedRegistration =
+                    writeBlocks(*usb, kRegistrationBlocks, SettingsImage(*copy), blockShown(false)).failed;
                 if (!failedRegistration.empty()) {
                     registrationStatus =
                         QStringLiteral("сведения о регистрации записаны не полностью: не записан %1")
                             .arg(blocksPhrase(failedRegistration));
-                    told << QStringLiteral(
-                                "Не удалось записать в прибор сведения о регистрации (%1).\n"
-                                "Сведения о регистрации в приборе могут быть неполными. Повторите запись.")
-                                .arg(blocksPhrase(failedRegistration));
+                    told << registrationWriteFailure(failedRegistration);
                 }
             } else {
                 // Checked whole before its first block is sent, so a bad line never leaves the
@@ -365,15 +287,11 @@ void TL640MSettingsForm::WriteButtonClick() {
     if (!failed.empty()) {
         setStatus(QStringLiteral("Настройки записаны в прибор не полностью: не записан %1. Повторите запись.")
                       .arg(blocksPhrase(failed)));
-        told.prepend(QStringLiteral("Не удалось записать в прибор %1 настроек.\n"
-                                    "Прибор может теперь хранить часть новых настроек вместе со старыми. "
-                                    "Повторите запись.")
-                         .arg(blocksPhrase(failed)));
+        told.prepend(settingsWriteFailure(failed));
     } else {
         setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));
     }
-    context().dialogs.inform(kCaptionDeviceMessage, told.join(QStringLiteral("\n\n")).toStdString(),
-                             MsgIcon::Error);
+    tellFailedBlocks(context().dialogs, told);
 }
 
 }  // namespace livna

@@ -12,6 +12,7 @@
 #include "common/file_names.h"
 #include "common/settings_file.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "ui/file_boxes.h"
 
 namespace livna {
 
@@ -19,9 +20,10 @@ namespace {
 
 constexpr const char* kSettingsFilter = "Файлы настроек (*.cfg)|*.cfg";
 constexpr const char* kRegistrationFilter = "Файлы регистрации (*.rrg)|*.rrg";
-constexpr const char* kOverwriteQuestion = "Файл с указанным именем уже существует! Хотите заменить?";
 
-std::filesystem::path toPath(const QString& path) { return pathFromUtf8(path.toStdString()); }
+std::filesystem::path toPath(const QString& path) {
+    return pathFromUtf8(path.toStdString());
+}
 
 FileDialogRequest registrationOpenRequest() {
     return {"Чтение сведений о регситрации", kRegistrationFilter, 1, "rrg", "Reg_RPU", ""};
@@ -29,21 +31,12 @@ FileDialogRequest registrationOpenRequest() {
 
 }  // namespace
 
-void TL640MSettingsForm::showFileError(const QString& text) {
-    context().dialogs.inform(kCaptionDeviceMessage, text.toStdString(), MsgIcon::Error);
-}
-
-bool TL640MSettingsForm::askOverwrite(const QString& path) {
-    if (!QFileInfo::exists(path)) return true;
-    return context().dialogs.ask(kCaptionSystemMessage, kOverwriteQuestion);
-}
-
 bool TL640MSettingsForm::readSettingsFile(const QString& path) {
     // The file is read whole before anything changes, so a short or damaged file leaves the
     // editor as it was.
     const ImageResult result = livna::readSettingsFile(toPath(path), kKvmImageSize);
     if (!result.ok()) {
-        showFileError(QString::fromStdString(describe(*result.error)));
+        showFileError(context().dialogs, QString::fromStdString(describe(*result.error)));
         return false;
     }
     m_tmpLines.clear();
@@ -66,7 +59,7 @@ void TL640MSettingsForm::loadRegistrationCopy() {
         const RegistrationResult result = readRegistrationCopy(toPath(path));
         if (!result.ok()) {
             // Only a whole copy may ever reach the panel's registration blocks.
-            showFileError(QString::fromStdString(describe(*result.error)));
+            showFileError(context().dialogs, QString::fromStdString(describe(*result.error)));
             return;
         }
         QStringList lines;
@@ -79,8 +72,8 @@ void TL640MSettingsForm::loadRegistrationCopy() {
 
 void TL640MSettingsForm::LoadBitBtnClick() {
     setStatus(QStringLiteral("Чтение настроек из файла"));
-    const auto chosen =
-        context().dialogs.openFile({"Открытие файла настроек", kSettingsFilter, 1, "cfg", "Conf", kKvmSettingsPattern});
+    const auto chosen = context().dialogs.openFile(
+        {"Открытие файла настроек", kSettingsFilter, 1, "cfg", "Conf", kKvmSettingsPattern});
     if (chosen && !readSettingsFile(QString::fromStdString(*chosen))) return;
     setStatus(QStringLiteral("Чтение настроек из файла завершено"));
     if (m_registrationOption->isChecked()) loadRegistrationCopy();
@@ -102,7 +95,8 @@ bool TL640MSettingsForm::saveRegistrationCopy() {
     }
     const auto name = registrationCopyFileName(m_dateStamp.toStdString(), objectNumber, values);
     if (!name) {
-        showFileError(QStringLiteral("Копия данных о регистрации не загружена или неполна (%1 строк из %2), "
+        showFileError(context().dialogs,
+                      QStringLiteral("Копия данных о регистрации не загружена или неполна (%1 строк из %2), "
                                      "поэтому ее файл не записан.\nСчитайте копию из прибора или из файла.")
                           .arg(m_registrationLines.size())
                           .arg(kRegistrationCopySize));
@@ -112,9 +106,9 @@ bool TL640MSettingsForm::saveRegistrationCopy() {
     m_copyNameLabel->setText(fileName);
     QDir().mkpath(QStringLiteral("Reg_RPU"));
     const QString path = QStringLiteral("Reg_RPU/") + fileName;
-    if (!askOverwrite(path)) return true;
+    if (!askOverwrite(context().dialogs, path)) return true;
     if (const auto error = livna::writeRegistrationCopy(toPath(path), RegistrationCopy{values})) {
-        showFileError(QString::fromStdString(describe(*error)));
+        showFileError(context().dialogs, QString::fromStdString(describe(*error)));
         return false;
     }
     return true;
@@ -122,8 +116,8 @@ bool TL640MSettingsForm::saveRegistrationCopy() {
 
 void TL640MSettingsForm::SaveBitBtnClick() {
     setStatus(QStringLiteral("Запись настроек в файл"));
-    const auto chosen = context().dialogs.saveFile({"Сохранение файла настроек", kSettingsFilter, 1, "cfg", "Conf",
-                                                    kvmSettingsFileName(m_dateStamp.toStdString())});
+    const auto chosen = context().dialogs.saveFile({"Сохранение файла настроек", kSettingsFilter, 1, "cfg",
+                                                    "Conf", kvmSettingsFileName(m_dateStamp.toStdString())});
     if (!chosen) return;
     auto image = GatherImage();
     if (!image) return;  // the refused field has been named; nothing is written
@@ -133,9 +127,9 @@ void TL640MSettingsForm::SaveBitBtnClick() {
     for (std::int32_t value : image->values()) m_tmpLines << QString::number(value);
 
     const QString path = QString::fromStdString(*chosen);
-    if (askOverwrite(path)) {
+    if (askOverwrite(context().dialogs, path)) {
         if (const auto error = writeSettingsFile(toPath(path), *image)) {
-            showFileError(QString::fromStdString(describe(*error)));
+            showFileError(context().dialogs, QString::fromStdString(describe(*error)));
             return;
         }
     }
@@ -152,7 +146,8 @@ void TL640MSettingsForm::connectFileControls() {
     connect(m_saveButton, &QPushButton::clicked, this, [this] { SaveBitBtnClick(); });
     connect(m_defaultButton, &QPushButton::clicked, this, [this] { DefaultButtonClick(); });
     connect(m_registrationOption, &QCheckBox::toggled, this, [this](bool on) {
-        for (QWidget* w : std::initializer_list<QWidget*>{m_objNumLabel, m_objNumEdit, m_copyLabel, m_copyNameLabel})
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{m_objNumLabel, m_objNumEdit, m_copyLabel, m_copyNameLabel})
             w->setVisible(on);
     });
 }

@@ -11,9 +11,16 @@
 #include "common/file_names.h"
 #include "common/settings_image.h"
 #include "kvm_editor/l640msettingschecks.h"
-#include "wizard/platform.h"
+#include "ui/application.h"
 
 namespace livna {
+
+namespace {
+
+/// The folder the editor needs before it can show anything: the factory settings live there.
+constexpr const char* kEditorFolders[] = {"Conf"};
+
+}  // namespace
 
 TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, QWidget* parent)
     : TL640MSettingsForm(ctx, QCoreApplication::applicationDirPath(), parent) {}
@@ -21,7 +28,8 @@ TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, QWidget* parent)
 TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, const QString& programFolder, QWidget* parent)
     : WorkWindow(ctx, QStringLiteral("L640MSettingsForm"), parent), m_programFolder(programFolder) {
     setWindowTitle(QString::fromUtf8(kWorkWindowCaption));
-    prepareProgramFolder();
+    // Every path of the editor ("Conf", "Reg_RPU") is relative to the program folder.
+    prepareProgramFolder(m_programFolder, kEditorFolders);
     // Fixed once, so that every name offered while the window lives carries the same day.
     m_dateStamp = QString::fromStdString(todayDateStamp());
     m_accessTable.assign(kKvmImageSize - 1024, 0);
@@ -35,14 +43,9 @@ TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, const QString& programFo
 
 TL640MSettingsForm::~TL640MSettingsForm() = default;
 
-void TL640MSettingsForm::prepareProgramFolder() {
-    // Every path of the editor ("Conf", "Reg_RPU") is relative to the program folder.
-    QDir::setCurrent(m_programFolder);
-    QDir(m_programFolder).mkpath(QStringLiteral("Conf"));
-    applyFolderAttributes(QStringLiteral("Conf"));
+QString TL640MSettingsForm::factoryFilePath() {
+    return QStringLiteral("Conf/640dkvmdef.cfg");
 }
-
-QString TL640MSettingsForm::factoryFilePath() { return QStringLiteral("Conf/640dkvmdef.cfg"); }
 
 void TL640MSettingsForm::showEvent(QShowEvent* event) {
     WorkWindow::showEvent(event);

@@ -23,10 +23,12 @@
 #include <vector>
 
 #include "common/settings_image.h"
-#include "kvm_editor/kvmfields.h"
 #include "kvm_editor/kvmtables.h"
-#include "usblink/usb_connect.h"
-#include "wizard/generalunit.h"
+#include "ui/exit_guard.h"
+#include "ui/field_widgets.h"
+#include "ui/usb_connect.h"
+#include "usblink/block_transfer.h"
+#include "workwindow/work_window.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -41,8 +43,6 @@ class QStringListModel;
 class QTabWidget;
 
 namespace livna {
-
-class ExitGuard;
 
 class TL640MSettingsForm : public WorkWindow, public UsbConnectWindow {
     Q_OBJECT
@@ -115,8 +115,6 @@ public:
     // UsbConnectWindow
     void setStatusText(const std::string& text) override;
     void setProgress(int percent) override { WorkWindow::setProgress(percent); }
-    bool legacyPortChosen() const override { return WorkWindow::legacyPortChosen(); }
-    void performHandOff() override;
     std::uint8_t identifyCommand() const override;
     bool accepts(const DeviceInfo& info) const override;
     std::string refusalMessage() const override;
@@ -234,7 +232,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    void prepareProgramFolder();
     // building (l640msettingsbuild.cpp)
     void buildControls();
     QWidget* buildMainPage();
@@ -250,13 +247,15 @@ private:
     QWidget* buildExchangeRow();
     QWidget* buildAccessRows(const QString& editPrefix, const QString& boxPrefix, int first, int count,
                              int positions, std::vector<AccessRow>& rows);
-    QGroupBox* buildCountGroup(const char* caption, const char* label, const char* editName, const char* counterName,
-                               int maximum, SecondsField& field, QWidget* parent);
+    QGroupBox* buildCountGroup(const char* caption, const char* label, const char* editName,
+                               const char* counterName, int maximum, SecondsField& field, QWidget* parent);
     SecondsField makeSecondsField(const QString& counterName, const QString& editName, const char* caption,
                                   QWidget* parent);
     void connectRules();
     template <class W>
-    W* add(W* widget, const QString& name) { return mutableNames().add(widget, name); }
+    W* add(W* widget, const QString& name) {
+        return mutableNames().add(widget, name);
+    }
 
     // mapping helpers (l640msettingsmapping.cpp)
     void setCounter(SecondsField& field, int position);
@@ -277,8 +276,6 @@ private:
     bool duressCodesUsed() const;
 
     // file helpers (l640msettingsfiles.cpp)
-    bool askOverwrite(const QString& path);
-    void showFileError(const QString& text);
     void loadRegistrationCopy();
     bool saveRegistrationCopy();
     void connectFileControls();
@@ -291,6 +288,9 @@ private:
     /// blocks that failed.
     std::vector<int> readRegistrationBlocks();
     void windowClosed();
+    /// What the window does after each block of an exchange: the "Error" box of a failure of the
+    /// operating system, the progress of a settings block, and a repaint.
+    BlockProgress blockShown(bool settings);
 
     QString m_programFolder;
     QString m_dateStamp;
@@ -300,7 +300,7 @@ private:
     int m_codesInUse = 0;
     int m_keysInUse = 0;
     std::vector<std::int32_t> m_accessTable;  // values 1024..2047 of the image last shown
-    std::unique_ptr<ExitGuard> m_exitGuard;  // the exit checks of the fields
+    std::unique_ptr<ExitGuard> m_exitGuard;   // the exit checks of the fields
     QStringList m_tmpLines;
     QStringList m_registrationLines;
 

@@ -9,8 +9,8 @@ void InProcessPanel::fromPc(std::span<const std::uint8_t> bytes, std::vector<std
     m_protocol.receive(bytes, m_clock ? m_clock() : 0.0, toPc);
 }
 
-SimulatedUsbLink::SimulatedUsbLink(PanelConfig config, DialogService* errors, const std::string& devicePath)
-    : panel(std::move(config), [this] { return sleeper.nowMs(); }), pipes(platform, sleeper, errors) {
+SimulatedUsbLink::SimulatedUsbLink(PanelConfig config, const std::string& devicePath)
+    : panel(std::move(config), [this] { return sleeper.nowMs(); }), pipes(platform, sleeper) {
     platform.addDevice(devicePath, panel);
 }
 

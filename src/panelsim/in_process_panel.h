@@ -13,8 +13,8 @@
 
 #include "panelsim/panel_board.h"
 #include "panelsim/panel_protocol.h"
-#include "usblink/atmusbunit.h"
 #include "usblink/memory_platform.h"
+#include "usblink/usb_link.h"
 
 namespace livna::panelsim {
 
@@ -38,8 +38,7 @@ private:
 /// Everything a test needs for the link against one simulated panel: the platform, a recording
 /// sleeper whose virtual time stamps the panel's record, the panel and the link object.
 struct SimulatedUsbLink {
-    explicit SimulatedUsbLink(PanelConfig config = {}, DialogService* errors = nullptr,
-                              const std::string& devicePath = "panel-0");
+    explicit SimulatedUsbLink(PanelConfig config = {}, const std::string& devicePath = "panel-0");
 
     PanelBoard& board() { return panel.board(); }
 

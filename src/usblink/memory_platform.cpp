@@ -47,7 +47,7 @@ public:
     }
 
     IoOutcome flush(int) override {
-        if (!m_device->plugged) return gone();
+        if (auto failure = check()) return *failure;
         if (m_role == PipeRole::Read) m_device->toPc.clear();
         return IoOutcome::success();
     }

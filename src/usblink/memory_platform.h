@@ -36,7 +36,7 @@ public:
 
     /// Every later open of that pipe of path fails with the system text.
     void failOpen(const std::string& path, PipeRole role, const std::string& systemText);
-    /// Every later write (or read) on the device's pipes fails with status and text.
+    /// Every later write, read or flush on that pipe of the device fails with status and text.
     void failIo(const std::string& path, PipeRole role, IoStatus status, const std::string& systemText);
     /// Enumeration itself fails with the system text (and lists nothing).
     void failEnumeration(const std::string& systemText) { m_enumerationError = systemText; }

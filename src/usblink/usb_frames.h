@@ -1,6 +1,6 @@
 #pragma once
 // Byte sequences of the direct USB link, as pure functions: 8-byte command frames, 260-byte block
-// packets and the end command. Shared by the PC side (atmusbunit) and the panel simulator.
+// packets and the end command. Shared by the PC side (usb_link.h) and the panel simulator.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +10,7 @@ namespace livna {
 
 inline constexpr std::size_t kFrameSize = 8;
 inline constexpr std::size_t kUsbBlockSize = 256;
-inline constexpr std::size_t kPacketSize = 64;                 ///< one data read or write call
+inline constexpr std::size_t kPacketSize = 64;  ///< one data read or write call
 inline constexpr std::size_t kPacketsPerBlock = kUsbBlockSize / kPacketSize;
 inline constexpr std::size_t kBlockPacketSize = 2 + kUsbBlockSize + 2;  ///< AA AA, data, CRC
 
@@ -21,7 +21,7 @@ inline constexpr std::uint8_t kCmdIdentifyLoader = 0xA0;  ///< identify before a
 inline constexpr std::uint8_t kCmdReadBlock = 0x93;
 inline constexpr std::uint8_t kCmdWriteBlock = 0x94;
 inline constexpr std::uint8_t kIdentifyArgument = 0xAA;  ///< byte 3 of an identify request
-inline constexpr std::uint8_t kWriteAccepted = 0;         ///< byte 3 of a write reply
+inline constexpr std::uint8_t kWriteAccepted = 0;        ///< byte 3 of a write reply
 
 using CommandFrame = std::array<std::uint8_t, kFrameSize>;
 using BlockPacket = std::array<std::uint8_t, kBlockPacketSize>;
@@ -48,7 +48,11 @@ BlockPacket makeBlockPacket(std::span<const std::uint8_t, kUsbBlockSize> data);
 /// The low 8 bits of each value: what goes on the wire for a block of integers.
 BlockBytes lowBytes(std::span<const std::int32_t, kUsbBlockSize> values);
 
-constexpr std::uint8_t crcLow(std::uint16_t crc) { return static_cast<std::uint8_t>(crc & 0xFF); }
-constexpr std::uint8_t crcHigh(std::uint16_t crc) { return static_cast<std::uint8_t>(crc >> 8); }
+constexpr std::uint8_t crcLow(std::uint16_t crc) {
+    return static_cast<std::uint8_t>(crc & 0xFF);
+}
+constexpr std::uint8_t crcHigh(std::uint16_t crc) {
+    return static_cast<std::uint8_t>(crc >> 8);
+}
 
 }  // namespace livna

@@ -15,7 +15,7 @@ namespace livna {
 TBootForm::TBootForm(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(ctx) {
     setObjectName(QStringLiteral("BootForm"));
     setWizardFrame(this, QStringLiteral("Выбор типа системы"));
-    m_ctx.state.SystemType = 0;
+    m_ctx.state.SystemType = SystemType::None;
 
     auto* layout = new QVBoxLayout(this);
     auto* label = new QLabel(QStringLiteral("Выберите тип системы, с которой желаете работать:"), this);
@@ -42,11 +42,13 @@ TBootForm::TBootForm(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(
     connect(m_button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     buttons->addWidget(m_button1);
     buttons->addStretch(1);
-    m_bootButton = m_names.add(new QPushButton(QStringLiteral("Продолжить >>"), this), QStringLiteral("BootButton"));
+    m_bootButton =
+        m_names.add(new QPushButton(QStringLiteral("Продолжить >>"), this), QStringLiteral("BootButton"));
     m_bootButton->setEnabled(false);
     connect(m_bootButton, &QPushButton::clicked, this, [this] { BootButtonClick(); });
     buttons->addWidget(m_bootButton);
-    auto* exitButton = m_names.add(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("ExitButton"));
+    auto* exitButton =
+        m_names.add(new QPushButton(QStringLiteral("Выход"), this), QStringLiteral("ExitButton"));
     connect(exitButton, &QPushButton::clicked, this, &TBootForm::reject);
     buttons->addWidget(exitButton);
     layout->addLayout(buttons);
@@ -63,9 +65,9 @@ void TBootForm::setWindows(QDialog* modeWindow, QDialog* kvEditor) {
 
 void TBootForm::BootButtonClick() {
     if (m_items[0]->isChecked())
-        m_ctx.state.SystemType = 1;
+        m_ctx.state.SystemType = SystemType::Kv;
     else if (m_items[1]->isChecked())
-        m_ctx.state.SystemType = 2;
+        m_ctx.state.SystemType = SystemType::Kvm;
     else
         return;
     if (m_modeWindow != nullptr) m_modeWindow->exec();
@@ -76,7 +78,8 @@ void TBootForm::Button1Click() {
 }
 
 void TBootForm::reject() {
-    if (!m_ctx.dialogs.ask(kCaptionSystemMessage, "Вы уверены, что хотите выйти из программы?", MsgAnswer::No))
+    if (!m_ctx.dialogs.ask(kCaptionSystemMessage, "Вы уверены, что хотите выйти из программы?",
+                           MsgAnswer::No))
         return;
     QDialog::reject();
     emit programEndRequested();

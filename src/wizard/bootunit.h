@@ -2,7 +2,7 @@
 // TBootForm, the main window: the choice of the radio system.
 #include <QDialog>
 
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 class QGroupBox;
 class QPushButton;

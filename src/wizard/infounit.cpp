@@ -24,7 +24,8 @@ constexpr int kFontPixels = 13;
 QFont infoFont() {
     QFont font;
     font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans Condensed"),
-                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial"), QStringLiteral("Sans Serif")});
+                      QStringLiteral("Liberation Sans Narrow"), QStringLiteral("Arial"),
+                      QStringLiteral("Sans Serif")});
     font.setPixelSize(kFontPixels);
     font.setBold(true);
     return font;
@@ -36,7 +37,8 @@ class InfoItemDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         const int rows = index.model()->rowCount();
         const bool red = index.row() >= rows - kInfoRedLines;
         painter->save();
@@ -55,11 +57,11 @@ public:
 
 QStringList infoLines(const WizardState& state) {
     QString system;
-    if (state.SystemType == 1) system = QStringLiteral("Ливна-КВ");
-    if (state.SystemType == 2) system = QStringLiteral("Ливна-КВ-М");
+    if (state.SystemType == SystemType::Kv) system = QStringLiteral("Ливна-КВ");
+    if (state.SystemType == SystemType::Kvm) system = QStringLiteral("Ливна-КВ-М");
     QString mode;
-    if (state.OperationMode == 1) mode = QStringLiteral("Обновление ПО прибора");
-    if (state.OperationMode == 4) mode = QStringLiteral("Настройка прибора");
+    if (state.OperationMode == OperationMode::FirmwareUpdate) mode = QStringLiteral("Обновление ПО прибора");
+    if (state.OperationMode == OperationMode::Settings) mode = QStringLiteral("Настройка прибора");
     return {
         QStringLiteral("Тип выбранной системы - ") + system,
         QStringLiteral("Выбранный режим работы - ") + mode,
@@ -78,10 +80,11 @@ QStringList infoLines(const WizardState& state) {
 }
 
 WorkJob workJobFor(const WizardState& state) {
-    const bool known = state.SystemType == 1 || state.SystemType == 2;
+    const bool known = state.SystemType == SystemType::Kv || state.SystemType == SystemType::Kvm;
     if (!known) return WorkJob::None;
-    if (state.OperationMode == 1) return WorkJob::Firmware;
-    if (state.OperationMode == 4) return state.SystemType == 1 ? WorkJob::KvEditor : WorkJob::KvmEditor;
+    if (state.OperationMode == OperationMode::FirmwareUpdate) return WorkJob::Firmware;
+    if (state.OperationMode == OperationMode::Settings)
+        return state.SystemType == SystemType::Kv ? WorkJob::KvEditor : WorkJob::KvmEditor;
     return WorkJob::None;
 }
 
@@ -104,10 +107,12 @@ TInfoForm::TInfoForm(AppContext& ctx, QWidget* parent) : QDialog(parent), m_ctx(
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    m_backButton = m_names.add(new QPushButton(QStringLiteral("<< Назад"), this), QStringLiteral("BackButton"));
+    m_backButton =
+        m_names.add(new QPushButton(QStringLiteral("<< Назад"), this), QStringLiteral("BackButton"));
     connect(m_backButton, &QPushButton::clicked, this, &TInfoForm::reject);
     buttons->addWidget(m_backButton);
-    m_nextButton = m_names.add(new QPushButton(QStringLiteral("Продолжить >>"), this), QStringLiteral("NextButton"));
+    m_nextButton =
+        m_names.add(new QPushButton(QStringLiteral("Продолжить >>"), this), QStringLiteral("NextButton"));
     m_nextButton->setEnabled(false);
     connect(m_nextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
     buttons->addWidget(m_nextButton);
@@ -162,10 +167,17 @@ bool TInfoForm::eventFilter(QObject* watched, QEvent* event) {
 void TInfoForm::NextButtonClick() {
     QDialog* window = nullptr;
     switch (workJobFor(m_ctx.state)) {
-        case WorkJob::KvEditor: window = m_kvEditor; break;
-        case WorkJob::Firmware: window = m_firmware; break;
-        case WorkJob::KvmEditor: window = m_kvmEditor; break;
-        case WorkJob::None: break;
+        case WorkJob::KvEditor:
+            window = m_kvEditor;
+            break;
+        case WorkJob::Firmware:
+            window = m_firmware;
+            break;
+        case WorkJob::KvmEditor:
+            window = m_kvmEditor;
+            break;
+        case WorkJob::None:
+            break;
     }
     if (window == nullptr) return;
     window->setWindowTitle(QString::fromUtf8(kWorkWindowCaption));

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QStringList>
 
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 class QListWidget;
 class QPushButton;

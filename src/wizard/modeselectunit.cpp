@@ -16,9 +16,10 @@ namespace {
 
 struct ModeItem {
     const char* caption;
-    int operationMode;
+    OperationMode operationMode;
 };
-constexpr ModeItem kModeItems[] = {{"Обновление ПО прибора", 1}, {"Настройка прибора", 4}};
+constexpr ModeItem kModeItems[] = {{"Обновление ПО прибора", OperationMode::FirmwareUpdate},
+                                   {"Настройка прибора", OperationMode::Settings}};
 
 }  // namespace
 
@@ -41,7 +42,8 @@ TModeSelectForm::TModeSelectForm(AppContext& ctx, QWidget* parent) : QDialog(par
     auto* back = m_names.add(new QPushButton(QStringLiteral("<< Назад"), this), QStringLiteral("BackButton"));
     connect(back, &QPushButton::clicked, this, &TModeSelectForm::reject);
     buttons->addWidget(back);
-    m_nextButton = m_names.add(new QPushButton(QStringLiteral("Продолжить >>"), this), QStringLiteral("NextButton"));
+    m_nextButton =
+        m_names.add(new QPushButton(QStringLiteral("Продолжить >>"), this), QStringLiteral("NextButton"));
     connect(m_nextButton, &QPushButton::clicked, this, [this] { NextButtonClick(); });
     buttons->addWidget(m_nextButton);
     layout->addLayout(buttons);
@@ -53,7 +55,7 @@ void TModeSelectForm::showEvent(QShowEvent* event) {
 }
 
 void TModeSelectForm::FormShow() {
-    m_ctx.state.OperationMode = 0;
+    m_ctx.state.OperationMode = OperationMode::None;
     // Refilled on every showing, so no earlier choice survives.
     qDeleteAll(m_items);
     m_items.clear();

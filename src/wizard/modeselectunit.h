@@ -2,7 +2,7 @@
 // TModeSelectForm: the choice of the job (firmware update or settings).
 #include <QDialog>
 
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 class QGroupBox;
 class QPushButton;

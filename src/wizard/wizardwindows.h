@@ -2,7 +2,7 @@
 // All windows of Setka640DKV_KVM, created once in their fixed order and wired to each other.
 #include <memory>
 
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 namespace livna {
 

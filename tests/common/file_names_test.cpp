@@ -2,10 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <vector>
 
 namespace livna {
 namespace {
+
+// The moment of a wall-clock time in the local time zone, the zone the stamp is taken in.
+std::time_t localMoment(int year, int month, int day, int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = year - 1900;
+    t.tm_mon = month - 1;
+    t.tm_mday = day;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
 
 TEST(ShortDate, formatLetters) {
     const CalendarDate d{2024, 3, 5};
@@ -21,7 +35,8 @@ TEST(DateStamp, dayMonthYearFollowsTheDeletionRule) {
 }
 
 TEST(DateStamp, otherFormatsNeverHoldASeparator) {
-    for (const std::string_view format : {"MM/dd/yy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yyyy", "dd/MM/yyyy", "dd.MM.yy"}) {
+    for (const std::string_view format :
+         {"MM/dd/yy", "M/d/yyyy", "yyyy-MM-dd", "d.M.yyyy", "dd/MM/yyyy", "dd.MM.yy"}) {
         const std::string stamp = dateStamp({2024, 3, 5}, format);
         EXPECT_EQ(stamp, "_050324_") << format;
         EXPECT_EQ(stamp.find_first_of("/-.\\ "), std::string::npos) << format;
@@ -80,6 +95,31 @@ TEST(ObjectNumber, hostileNumbersAreRefused) {
         }
     }
     EXPECT_TRUE(describe(ObjectNumberCheck::Ok).empty());
+}
+
+TEST(DateStamp, stampOfAMoment_isItsLocalDate_acrossTheTurnOfAMonthAndAYear) {
+    struct Case {
+        const char* name;
+        int year, month, day;  // the last second of this day
+        std::string_view stamp;
+        std::string_view nextSecondStamp;
+    };
+    const Case cases[] = {
+        {"an ordinary day", 2024, 3, 5, "_050324_", "_060324_"},
+        {"turn of a year", 2023, 12, 31, "_311223_", "_010124_"},
+        {"turn of a month, leap year", 2024, 2, 29, "_290224_", "_010324_"},
+        {"turn of a month, common year", 2023, 2, 28, "_280223_", "_010323_"},
+        {"turn into a two-digit month", 2024, 9, 30, "_300924_", "_011024_"},
+        {"turn of a century's year", 1999, 12, 31, "_311299_", "_010100_"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::time_t lastSecond = localMoment(c.year, c.month, c.day, 23, 59, 59);
+        ASSERT_NE(lastSecond, static_cast<std::time_t>(-1));
+        EXPECT_EQ(dateStampAt(localMoment(c.year, c.month, c.day, 0, 0, 0)), c.stamp);
+        EXPECT_EQ(dateStampAt(lastSecond), c.stamp);
+        EXPECT_EQ(dateStampAt(lastSecond + 1), c.nextSecondStamp);
+    }
 }
 
 TEST(DateStamp, todayHasTheStampShape) {

@@ -144,6 +144,38 @@ TEST(ValuesText, badLineNumbersAreOneBased) {
     EXPECT_NE(message.find("12a"), std::string::npos);
 }
 
+TEST(FileErrorText, eachKindHasItsOwnWording_andTheSystemsTextFollowsOnItsOwnLine) {
+    struct Case {
+        FileErrorKind kind;
+        std::size_t line;
+        std::size_t expectedLines;
+        std::string_view lineText;
+        std::string_view text;
+    };
+    const Case cases[] = {
+        {FileErrorKind::Unreadable, 0, 0, "", "Не удалось прочитать файл \"a.cfg\"."},
+        {FileErrorKind::TooShort, 2048, 2048, "",
+         "Неверное число строк в файле \"a.cfg\": 2047 вместо 2048."},
+        {FileErrorKind::BadLine, 101, 0, "12a",
+         "Файл \"a.cfg\", строка 101: \"12a\" не является целым числом."},
+        {FileErrorKind::OutOfRange, 7, 0, "256",
+         "Файл \"a.cfg\", строка 7: значение \"256\" вне допустимого диапазона 0..255."},
+        {FileErrorKind::WriteFailed, 0, 0, "", "Не удалось записать файл \"a.cfg\"."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        FileError error;
+        error.kind = c.kind;
+        error.fileName = "a.cfg";
+        error.line = c.line;
+        error.expectedLines = c.expectedLines;
+        error.lineText = std::string(c.lineText);
+        EXPECT_EQ(describe(error), c.text);
+        error.systemText = "No such file or directory";
+        EXPECT_EQ(describe(error), std::string(c.text) + "\nNo such file or directory");
+    }
+}
+
 TEST(ValuesText, formatIsDecimalWithCrLf) {
     EXPECT_EQ(formatValuesText(std::vector<std::int32_t>{170, 0, -1, 255}), "170\r\n0\r\n-1\r\n255\r\n");
     EXPECT_EQ(formatValuesText({}), "");

@@ -16,7 +16,7 @@
 
 #include "kvm_editor/l640msettingschecks.h"
 #include "kvm_editor_fixture.h"
-#include "wizard/generalunit.h"
+#include "workwindow/work_window.h"
 
 using namespace livna;
 using namespace livna::test;
@@ -160,7 +160,7 @@ struct ShownEditor : EditorFixture {
 
 class KvmChecksTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void cleanup() { LIVNA_VERIFY_NO_WINDOW_LEFT(); }
 
     // ---- the judgements ---------------------------------------------------------------------
@@ -254,56 +254,6 @@ class KvmChecksTest : public QObject {
             (c.aboveLeft ? gotAbove : gotBelow) << c.code;
         QCOMPARE(gotAbove, above);
         QCOMPARE(gotBelow, below);
-    }
-
-    void keptCharacters_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("code");
-        QTest::addColumn<QString>("key");
-        QTest::newRow("digits") << "0123456789"
-                                << "123456789"
-                                << "0123456789";
-        QTest::newRow("hex letters") << "ABCDEFG"
-                                     << ""
-                                     << "ABCDEF";
-        QTest::newRow("lower case") << "abcdef"
-                                    << ""
-                                    << "";
-        QTest::newRow("signs and blanks") << "1 -2_x"
-                                          << "1 2"
-                                          << "12";
-        QTest::newRow("Cyrillic look-alikes") << QString::fromUtf8("АВС1") << "1"
-                                              << "1";
-    }
-    void keptCharacters() {
-        QFETCH(QString, text);
-        QFETCH(QString, code);
-        QFETCH(QString, key);
-        QString gotCode;
-        QString gotKey;
-        for (QChar c : text) {
-            if (kvm::keptInCode(c)) gotCode += c;
-            if (kvm::keptInKey(c)) gotKey += c;
-        }
-        QCOMPARE(gotCode, code);
-        QCOMPARE(gotKey, key);
-    }
-
-    void keyCompletion_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("complete");
-        QTest::addColumn<QString>("padded");
-        QTest::newRow("empty") << "" << true << "000000000000";
-        QTest::newRow("four") << "12AB" << false << "0000000012AB";
-        QTest::newRow("eleven") << "123456789AB" << false << "0123456789AB";
-        QTest::newRow("twelve") << "0123456789AB" << true << "0123456789AB";
-    }
-    void keyCompletion() {
-        QFETCH(QString, text);
-        QFETCH(bool, complete);
-        QFETCH(QString, padded);
-        QCOMPARE(kvm::keyIsComplete(text), complete);
-        QCOMPARE(kvm::keyPaddedInFront(text), padded);
     }
 
     // ---- leaving a field in the shown window ---------------------------------------------------
@@ -909,7 +859,7 @@ class KvmChecksTest : public QObject {
         form.hide();
     }
 
-  private:
+private:
     /// Scripted boxes that, like real ones, make another window active while they are up.
     struct FocusTakingDialogs : ScriptedDialogService {
         QWidget* window = nullptr;

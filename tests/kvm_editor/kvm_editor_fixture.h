@@ -11,6 +11,7 @@
 #include "common/kvm_encoding.h"
 #include "common/settings_file.h"
 #include "common/settings_image.h"
+#include "fake_services.h"
 #include "gui_harness.h"
 #include "kvm_editor/l640msettingsunit.h"
 

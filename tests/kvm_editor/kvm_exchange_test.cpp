@@ -166,8 +166,8 @@ struct PanelProgram {
     UsbPipes pipes;
     QProcess process;
 
-    PanelProgram(const PanelConfig& config, const SettingsImage& image, DialogService* errors)
-        : platform(dir.filePath("root").toStdString()), pipes(platform, sleeper, errors) {
+    PanelProgram(const PanelConfig& config, const SettingsImage& image)
+        : platform(dir.filePath("root").toStdString()), pipes(platform, sleeper) {
         if (writeSettingsFile(pathFromUtf8(dir.filePath("image.cfg").toStdString()), image))
             fail("cannot write the image");
         process.start(
@@ -215,10 +215,10 @@ struct Rig {
     /// holds the settings of loadPanel but no registration blocks.
     explicit Rig(PanelConfig config = kvmPanel(), bool panelProgram = false) {
         if (panelProgram) {
-            program = std::make_unique<PanelProgram>(config, denseImage(), &fake.dialogs);
+            program = std::make_unique<PanelProgram>(config, denseImage());
             fake.ctx.usb = &program->pipes;
         } else {
-            memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config), &fake.dialogs);
+            memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config));
             fake.ctx.usb = &memory->pipes;
             loadPanel(board());
         }
@@ -288,7 +288,7 @@ SettingsImage gather(TL640MSettingsForm* e) {
 
 class KvmExchangeTest : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void cleanup() { LIVNA_VERIFY_NO_WINDOW_LEFT(); }
 
     // ---- work mode ------------------------------------------------------------------------------
@@ -388,7 +388,7 @@ class KvmExchangeTest : public QObject {
         Rig rig;
         MemoryUsbPlatform empty;
         RecordingSleeper sleeper;
-        UsbPipes noPanel(empty, sleeper, &rig.fake.dialogs);
+        UsbPipes noPanel(empty, sleeper);
         if (panel == "garbled") rig.board().addFault({PanelFault::Kind::ReplyHeader, std::nullopt, 0});
         if (panel == "none") rig.fake.ctx.usb = &noPanel;
         if (panel == "no link") rig.fake.ctx.usb = nullptr;
@@ -413,6 +413,46 @@ class KvmExchangeTest : public QObject {
         QCOMPARE(rig.fake.launcher.programs, std::vector<std::string>{"add1.exe"});
         QVERIFY(requests(rig.board()).isEmpty());
         QVERIFY(!rig.pipes().isOpen());
+    }
+
+    // ---- errors of the operating system ---------------------------------------------------------
+
+    void connect_openFailures_showOneErrorBoxBeforeTheirOutcome() {
+        Rig rig;
+        panelsim::InProcessPanel other(kvmPanel());
+        rig.memory->platform.addDevice("panel-1", other);
+        rig.memory->platform.failOpen("panel-0", PipeRole::Write, "Permission denied");
+        rig.memory->platform.failOpen("panel-1", PipeRole::Read, "Device or resource busy");
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            rig.fake.dialogs.clear();
+            connectPanel(e);
+            const auto shown = rig.fake.dialogs.messages();
+            QCOMPARE(shown.size(), std::size_t{2});
+            QCOMPARE(QString::fromStdString(shown[0].caption), QString("Error"));
+            QCOMPARE(QString::fromStdString(shown[0].text), QString("Permission denied"));
+            QCOMPARE(shown[0].icon, MsgIcon::Error);
+            QCOMPARE(QString::fromStdString(shown[1].text),
+                     QString("Приборы марки Ливна отключены от линии USB!"));
+        });
+    }
+
+    void read_panelPulledOut_showsOneErrorBoxPerBlockExchange() {
+        Rig rig;
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            QCOMPARE(status(e), kRead);
+            rig.fake.dialogs.clear();
+            rig.memory->platform.failIo("panel-0", PipeRole::Write, IoStatus::Failed, "Input/output error");
+            rig.memory->platform.failIo("panel-0", PipeRole::Read, IoStatus::Failed, "Input/output error");
+            click(e, "ReadButton");
+            const auto shown = rig.fake.dialogs.messages();
+            QCOMPARE(shown.size(), std::size_t{kKvmImageSize / kBlockSize + 1});
+            for (std::size_t i = 0; i + 1 < shown.size(); ++i) {
+                QCOMPARE(QString::fromStdString(shown[i].caption), QString("Error"));
+                QCOMPARE(QString::fromStdString(shown[i].text), QString("Input/output error"));
+            }
+            QVERIFY(QString::fromStdString(shown.back().text).contains("блоки 0, 1, 2, 3, 4, 5, 6, 7"));
+        });
     }
 
     // ---- read -----------------------------------------------------------------------------------

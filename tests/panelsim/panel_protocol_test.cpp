@@ -191,14 +191,17 @@ protected:
     UsbPanelProtocol protocol{board};
 };
 
-TEST_F(RawProtocolTest, writeWithWrongCrc_isAnsweredWithStatus1_andNotStored) {
+TEST_F(RawProtocolTest, writeWithWrongHeaderOrCrc_isAnsweredWithStatus1_andNotStored) {
     BlockBytes data{};
     data.fill(0x33);
     struct Case {
         const char* name;
         std::size_t corrupt;
     };
-    for (const Case c : {Case{"CRC low", 258}, Case{"CRC high", 259}, Case{"data byte", 40}, Case{"header", 1}}) {
+    // The CRC covers the header as the constant AA AA, so a changed header byte is caught by the
+    // header check alone.
+    for (const Case c : {Case{"CRC low", 258}, Case{"CRC high", 259}, Case{"data byte", 40},
+                         Case{"first header byte", 0}, Case{"second header byte", 1}}) {
         SCOPED_TRACE(c.name);
         Bytes packet = bytes(makeBlockPacket(data));
         packet[c.corrupt] ^= 0x80;
@@ -241,6 +244,20 @@ TEST_F(RawProtocolTest, stalledWrite_isAbandoned_soTheNextRequestIsServed) {
     const Bytes reply = feed(bytes(makeIdentifyRequest(kCmdIdentify)), kDataGapResetMs + 1);
     EXPECT_EQ(reply, bytes(makeFrame(31, 32, 0)));
     EXPECT_TRUE(hasEvent(board, "write 2 abandoned"));
+}
+
+TEST_F(RawProtocolTest, emptyChunk_doesNotRestartTheDataGapTimer) {
+    BlockBytes data{};
+    data.fill(0x33);
+    const Bytes packet = bytes(makeBlockPacket(data));
+    const double late = kDataGapResetMs + 100;
+    EXPECT_TRUE(
+        feed(concat({bytes(makeWriteRequest(2)), Bytes(packet.begin(), packet.begin() + 100)}), 0).empty());
+    EXPECT_TRUE(feed({}, late / 2).empty());
+    // The rest comes more than the gap after the last byte, though less than it after the empty chunk.
+    EXPECT_TRUE(feed(Bytes(packet.begin() + 100, packet.end()), late).empty()) << "no write reply";
+    EXPECT_TRUE(hasEvent(board, "write 2 abandoned"));
+    EXPECT_EQ(board.block(2)[0], 0) << "the block is not stored";
 }
 
 TEST_F(RawProtocolTest, acceptedWrites_callTheHook) {

@@ -17,8 +17,8 @@
 #include "common/settings_file.h"
 #include "panelsim/fifo_publisher.h"
 #include "panelsim/panelsim_options.h"
-#include "usblink/atmusbunit.h"
 #include "usblink/fifo_platform.h"
+#include "usblink/usb_link.h"
 
 extern char** environ;
 
@@ -29,7 +29,9 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using Block = std::array<std::int32_t, kUsbBlockSize>;
 
-double msSince(Clock::time_point t) { return std::chrono::duration<double, std::milli>(Clock::now() - t).count(); }
+double msSince(Clock::time_point t) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
 
 struct LogLine {
     double timeMs;
@@ -66,7 +68,7 @@ protected:
         base = tmpl;
         root = base + "/root";
         platform = std::make_unique<FifoUsbPlatform>(root);
-        pipesOwner = std::make_unique<UsbPipes>(*platform, sleeper, &dialogs);
+        pipesOwner = std::make_unique<UsbPipes>(*platform, sleeper);
     }
     void TearDown() override {
         for (pid_t pid : m_pids) {
@@ -126,7 +128,6 @@ protected:
 
     std::string base, root;
     SystemSleeper sleeper;
-    ScriptedDialogService dialogs;
     std::unique_ptr<FifoUsbPlatform> platform;
     std::unique_ptr<UsbPipes> pipesOwner;
 
@@ -143,14 +144,18 @@ TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
     EXPECT_EQ(info, (DeviceInfo{31, 52}));
 
     SettingsImage image(kKvImageSize);
-    for (std::uint8_t b = 0; b < 9; ++b) EXPECT_EQ(pipes().UsbReadBlock(b, image.block(b)), UsbResult::Ok) << int(b);
+    for (std::uint8_t b = 0; b < 9; ++b)
+        EXPECT_EQ(pipes().UsbReadBlock(b, image.block(b)), UsbResult::Ok) << int(b);
     EXPECT_EQ(image[0], 170) << "a fresh image carries the marker";
 
     SettingsImage written(kKvImageSize);
-    for (std::size_t i = 0; i < written.size(); ++i) written[i] = static_cast<std::int32_t>((i * 13 + 7) % 256);
-    for (std::uint8_t b = 0; b < 9; ++b) EXPECT_EQ(pipes().UsbWriteBlock(b, written.block(b)), UsbResult::Ok) << int(b);
+    for (std::size_t i = 0; i < written.size(); ++i)
+        written[i] = static_cast<std::int32_t>((i * 13 + 7) % 256);
+    for (std::uint8_t b = 0; b < 9; ++b)
+        EXPECT_EQ(pipes().UsbWriteBlock(b, written.block(b)), UsbResult::Ok) << int(b);
     SettingsImage back(kKvImageSize);
-    for (std::uint8_t b = 0; b < 9; ++b) EXPECT_EQ(pipes().UsbReadBlock(b, back.block(b)), UsbResult::Ok) << int(b);
+    for (std::uint8_t b = 0; b < 9; ++b)
+        EXPECT_EQ(pipes().UsbReadBlock(b, back.block(b)), UsbResult::Ok) << int(b);
     EXPECT_EQ(back, written);
 
     EXPECT_EQ(stop(), 0);
@@ -194,12 +199,14 @@ TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
         const double request = timeOf(lines, w), header = timeOf(lines, w + " header");
         gap(request, header, kBlockRequestPauseMs);
         for (int p = 1; p < 4; ++p)
-            gap(timeOf(lines, w + " packet " + std::to_string(p - 1)), timeOf(lines, w + " packet " + std::to_string(p)),
-                kPacketPauseMs);
-        gap(timeOf(lines, w + " packet 3"), timeOf(lines, w + " crc-low"), kPacketPauseMs + kPacketGroupPauseMs);
+            gap(timeOf(lines, w + " packet " + std::to_string(p - 1)),
+                timeOf(lines, w + " packet " + std::to_string(p)), kPacketPauseMs);
+        gap(timeOf(lines, w + " packet 3"), timeOf(lines, w + " crc-low"),
+            kPacketPauseMs + kPacketGroupPauseMs);
         gap(timeOf(lines, w + " crc-low"), timeOf(lines, w + " crc-high"), kCrcBytePauseMs);
         writeSpans += timeOf(lines, w + " crc-high") - request;
-        EXPECT_LT(timeOf(lines, w + " status 0") - request, 500) << "a write takes its pauses, not its time limits";
+        EXPECT_LT(timeOf(lines, w + " status 0") - request, 500)
+            << "a write takes its pauses, not its time limits";
     }
     // A late stamp on a request shortens only its own block's span, and only by its lateness.
     EXPECT_GE(writeSpans, 9 * kWritePausesBeforeCrcHighMs - 15.0) << "the writes skipped pauses";
@@ -237,11 +244,11 @@ TEST_F(PanelsimRun, silenceMidBlock_failsWithinTheTimeLimit_andTheNextExchangeWo
     const auto t = Clock::now();
     EXPECT_EQ(pipes().UsbReadBlock(1, values), UsbResult::BadReply);
     const double waited = msSince(t);
+    EXPECT_EQ(pipes().systemText(), "") << "a time-out is not an error of the system";
     EXPECT_GE(waited, kPacketReadTimeoutMs - 50);
     EXPECT_LT(waited, kPacketReadTimeoutMs + 500) << "one time limit, not one per remaining byte";
     EXPECT_EQ(values[0], -7);
     EXPECT_EQ(pipes().UsbReadBlock(1, values), UsbResult::Ok);
-    EXPECT_TRUE(dialogs.calls().empty()) << "a time-out is not an error of the system";
 }
 
 TEST_F(PanelsimRun, faultsFromTheCommandLine) {
@@ -268,7 +275,7 @@ TEST_F(PanelsimRun, stopSignals_removeTheFolder_butAKilledPublishersFolderIsNotC
     int count = -1;
     EXPECT_FALSE(pipes().UsbCountDevices(count));
     EXPECT_EQ(count, 0);
-    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(pipes().systemText(), "");
 
     start({});
     EXPECT_FALSE(fs::exists(left)) << "the next panelsim removes what the killed one left";
@@ -328,7 +335,7 @@ TEST_F(PanelsimRun, secondClientOfOnePanel_isRefusedAsInUse_andTheFirstWorksOn) 
             EXPECT_EQ(again, first);
         }
     }
-    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(pipes().systemText(), "") << "no error of the system on the first client's side";
 
     pipes().release();
     EXPECT_EQ(other.openPipe(device, PipeRole::Write).status, PipeOpenResult::Status::Opened)
@@ -434,7 +441,7 @@ TEST(FifoPublisher, inProcessPublisher_servesUntilStopped) {
 
     FifoUsbPlatform platform(root);
     SystemSleeper sleeper;
-    UsbPipes link(platform, sleeper, nullptr);
+    UsbPipes link(platform, sleeper);
     int count = 0;
     EXPECT_TRUE(link.UsbCountDevices(count));
     DeviceInfo info;

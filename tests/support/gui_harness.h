@@ -1,5 +1,5 @@
 #pragma once
-// Helpers for the window tests of Setka640DKV_KVM (Qt Test, QT_QPA_PLATFORM=offscreen).
+// Helpers for the window tests of both programs (Qt Test, QT_QPA_PLATFORM=offscreen).
 //
 // Every helper that cannot do what it is asked (a control missing, disabled or hidden, a modal
 // window that never opened or never closed) records a Qt Test failure with the reason and throws
@@ -9,7 +9,7 @@
 //
 // Typical use:
 //
-//     FakeServices fake;                          // scripted dialogs, recording launcher, state
+//     FakeServices fake;                          // fake_services.h: dialogs, launcher, state
 //     WizardWindows windows(fake.ctx);
 //     showWindow(windows.boot());
 //     chooseRadio(windows.boot(), "SysTypeRdG", 1);
@@ -29,8 +29,6 @@
 #include <stdexcept>
 
 #include "common/dialog_service.h"
-#include "common/launcher.h"
-#include "wizard/generalunit.h"
 
 namespace livna::test {
 
@@ -54,14 +52,6 @@ public:
 
 private:
     bool m_previous;
-};
-
-/// The fakes a window is given in tests, and the AppContext over them. Not copyable.
-struct FakeServices {
-    ScriptedDialogService dialogs;
-    RecordingLauncher launcher;
-    WizardState state;
-    AppContext ctx{dialogs, launcher, state};
 };
 
 /// Longest a modal window may stay up under runModal before the test fails and it is closed.

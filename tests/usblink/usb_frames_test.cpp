@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <numeric>
 #include <vector>
 
@@ -78,6 +79,23 @@ TEST(UsbFrames, lowBytes_keepsOnlyTheLow8Bits) {
     for (std::size_t i = 0; i < std::size(cases); ++i) values[i] = cases[i].first;
     const BlockBytes low = lowBytes(values);
     for (std::size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(low[i], cases[i].second) << cases[i].first;
+}
+
+TEST(UsbFrames, lowBytes_givesExactly256Bytes_andWritesNothingBeyond) {
+    // One value more than a block, so that a loop running one too far reads a known value.
+    std::array<std::int32_t, kUsbBlockSize + 1> values{};
+    for (std::size_t i = 0; i < kUsbBlockSize; ++i)
+        values[i] = static_cast<std::int32_t>((i << 8) | (i ^ 0xA5));
+    values[kUsbBlockSize] = 0x1C3;
+    // The result is built in place in storage one byte longer than the block, whose last byte
+    // must stay as it was.
+    constexpr std::uint8_t kGuard = 0x5A;
+    alignas(BlockBytes) std::array<std::uint8_t, kUsbBlockSize + 1> storage;
+    storage.fill(kGuard);
+    const BlockBytes* low =
+        ::new (storage.data()) BlockBytes(lowBytes(std::span(values).first<kUsbBlockSize>()));
+    for (std::size_t i = 0; i < kUsbBlockSize; ++i) ASSERT_EQ((*low)[i], i ^ 0xA5) << "byte " << i;
+    EXPECT_EQ(storage[kUsbBlockSize], kGuard);
 }
 
 }  // namespace

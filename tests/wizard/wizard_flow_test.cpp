@@ -8,6 +8,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "fake_services.h"
 #include "firmware/changesoftunit.h"
 #include "gui_harness.h"
 #include "kv_editor/l640kvunit.h"
@@ -24,7 +25,9 @@ namespace {
 
 const QString kExitQuestion = QStringLiteral("Вы уверены, что хотите выйти из программы?");
 
-bool nextEnabled(QWidget* window) { return control<QPushButton>(window, "NextButton")->isEnabled(); }
+bool nextEnabled(QWidget* window) {
+    return control<QPushButton>(window, "NextButton")->isEnabled();
+}
 
 QStringList listLines(QWidget* info) {
     QStringList out;
@@ -35,7 +38,8 @@ QStringList listLines(QWidget* info) {
 
 // Waits in the info window until its Next is released.
 void waitForNext(QWidget* info) {
-    if (!QTest::qWaitFor([info] { return nextEnabled(info); }, 2000)) fail("NextButton of the info window stayed off");
+    if (!QTest::qWaitFor([info] { return nextEnabled(info); }, 2000))
+        fail("NextButton of the info window stayed off");
 }
 
 }  // namespace
@@ -71,8 +75,8 @@ private slots:
         QVERIFY(timer != nullptr);
         QCOMPARE(timer->interval(), 500);
         QVERIFY(!timer->isActive());
-        QCOMPARE(fake.state.SystemType, 0);
-        QCOMPARE(fake.state.OperationMode, 0);
+        QCOMPARE(int(fake.state.SystemType), 0);
+        QCOMPARE(int(fake.state.OperationMode), 0);
     }
 
     // Every path through the wizard: state, info lines, and the window Next opens.
@@ -84,13 +88,17 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<int>("operationMode");
         QTest::newRow("КВ firmware") << 0 << 0 << "Тип выбранной системы - Ливна-КВ"
-                                     << "Выбранный режим работы - Обновление ПО прибора" << "ChangeSoftForm" << 1;
+                                     << "Выбранный режим работы - Обновление ПО прибора"
+                                     << "ChangeSoftForm" << 1;
         QTest::newRow("КВ settings") << 0 << 1 << "Тип выбранной системы - Ливна-КВ"
-                                     << "Выбранный режим работы - Настройка прибора" << "L640KVForm" << 4;
+                                     << "Выбранный режим работы - Настройка прибора"
+                                     << "L640KVForm" << 4;
         QTest::newRow("КВ-М firmware") << 1 << 0 << "Тип выбранной системы - Ливна-КВ-М"
-                                       << "Выбранный режим работы - Обновление ПО прибора" << "ChangeSoftForm" << 1;
+                                       << "Выбранный режим работы - Обновление ПО прибора"
+                                       << "ChangeSoftForm" << 1;
         QTest::newRow("КВ-М settings") << 1 << 1 << "Тип выбранной системы - Ливна-КВ-М"
-                                       << "Выбранный режим работы - Настройка прибора" << "L640MSettingsForm" << 4;
+                                       << "Выбранный режим работы - Настройка прибора"
+                                       << "L640MSettingsForm" << 4;
     }
     void fullPath_opensTheWindowOfTheChoice() {
         QFETCH(int, system);
@@ -107,12 +115,13 @@ private slots:
         QString openedCaption;
         clickAndDrive(w.boot(), "BootButton", [&](QWidget* modeWindow) {
             QCOMPARE(modeWindow, static_cast<QWidget*>(w.modeSelect()));
-            QCOMPARE(fake.state.SystemType, system + 1);
-            QCOMPARE(radioItems(modeWindow, "SysModeRdG"), QStringList({"Обновление ПО прибора", "Настройка прибора"}));
+            QCOMPARE(int(fake.state.SystemType), system + 1);
+            QCOMPARE(radioItems(modeWindow, "SysModeRdG"),
+                     QStringList({"Обновление ПО прибора", "Настройка прибора"}));
             QVERIFY(!nextEnabled(modeWindow));
             chooseRadio(modeWindow, "SysModeRdG", mode);
             clickAndDrive(modeWindow, "NextButton", [&](QWidget* info) {
-                QCOMPARE(fake.state.OperationMode, operationMode);
+                QCOMPARE(int(fake.state.OperationMode), operationMode);
                 QVERIFY(!nextEnabled(info));
                 QCOMPARE(listLines(info).mid(0, 2), QStringList({line1, line2}));
                 waitForNext(info);
@@ -143,13 +152,14 @@ private slots:
         chooseRadio(w.boot(), "SysTypeRdG", 1);
         for (int round = 0; round < 2; ++round) {
             clickAndDrive(w.boot(), "BootButton", [&](QWidget* modeWindow) {
-                QCOMPARE(fake.state.OperationMode, 0);
+                QCOMPARE(int(fake.state.OperationMode), 0);
                 QCOMPARE(checkedRadio(modeWindow, "SysModeRdG"), -1);
                 QVERIFY(!nextEnabled(modeWindow));
                 chooseRadio(modeWindow, "SysModeRdG", 1);
                 QVERIFY(nextEnabled(modeWindow));
-                clickAndDrive(modeWindow, "NextButton", [&](QWidget* info) { pressKey(info, Qt::Key_Escape); });
-                QCOMPARE(fake.state.OperationMode, 4);
+                clickAndDrive(modeWindow, "NextButton",
+                              [&](QWidget* info) { pressKey(info, Qt::Key_Escape); });
+                QCOMPARE(int(fake.state.OperationMode), 4);
                 pressKey(modeWindow, Qt::Key_Escape);  // Esc leaves as Back does
             });
         }
@@ -192,7 +202,7 @@ private slots:
         chooseRadio(w.boot(), "SysTypeRdG", 1);
         clickAndDrive(w.boot(), "BootButton", [&](QWidget* modeWindow) {
             throughInfo(1, [&](QWidget* info) {
-                QCOMPARE(listLines(info), infoLines({2, 4}));
+                QCOMPARE(listLines(info), infoLines({SystemType::Kvm, OperationMode::Settings}));
                 QCOMPARE(listLines(info).at(0), QString("Тип выбранной системы - Ливна-КВ-М"));
             });
             modeWindow->close();
@@ -204,25 +214,29 @@ private slots:
     void infoWindow_nextHeldOffForHalfASecondOnEveryShowing() {
         FakeServices fake;
         WizardWindows w(fake.ctx);
-        fake.state = {2, 4};
+        fake.state = {SystemType::Kvm, OperationMode::Settings};
         auto* timer = w.info()->findChild<QTimer*>("InfoTimer");
         for (int round = 0; round < 2; ++round) {
             QElapsedTimer clock;
-            runModal([&] { clock.start(); w.info()->exec(); },
-                     [&](QWidget* info) {
-                         QVERIFY(timer->isActive());
-                         QTest::qWait(300);
-                         QVERIFY(!nextEnabled(info));
-                         waitForNext(info);
-                         QVERIFY(clock.elapsed() >= 450);
-                         QVERIFY(!timer->isActive());
-                         if (round == 0) {
-                             click(info, "BackButton");
-                         } else {
-                             QCloseEvent close;
-                             QApplication::sendEvent(info, &close);  // the close box
-                         }
-                     });
+            runModal(
+                [&] {
+                    clock.start();
+                    w.info()->exec();
+                },
+                [&](QWidget* info) {
+                    QVERIFY(timer->isActive());
+                    QTest::qWait(300);
+                    QVERIFY(!nextEnabled(info));
+                    waitForNext(info);
+                    QVERIFY(clock.elapsed() >= 450);
+                    QVERIFY(!timer->isActive());
+                    if (round == 0) {
+                        click(info, "BackButton");
+                    } else {
+                        QCloseEvent close;
+                        QApplication::sendEvent(info, &close);  // the close box
+                    }
+                });
             QVERIFY(!nextEnabled(w.info()));
             QVERIFY(!timer->isActive());
         }
@@ -235,14 +249,14 @@ private slots:
     void infoWindow_focusOnTheListMovesToNext() {
         FakeServices fake;
         WizardWindows w(fake.ctx);
-        fake.state = {1, 1};
+        fake.state = {SystemType::Kv, OperationMode::FirmwareUpdate};
         runModal([&] { w.info()->exec(); },
                  [&](QWidget* info) {
                      waitForNext(info);
                      auto* list = control<QListWidget>(info, "InfoListB");
                      focusIn(list);
-                     QVERIFY(QTest::qWaitFor([&] { return control<QPushButton>(info, "NextButton")->hasFocus(); },
-                                             1000));
+                     QVERIFY(QTest::qWaitFor(
+                         [&] { return control<QPushButton>(info, "NextButton")->hasFocus(); }, 1000));
                      click(info, "BackButton");
                  });
     }
@@ -251,7 +265,7 @@ private slots:
     void infoList_lastThreeLinesAreRed() {
         FakeServices fake;
         WizardWindows w(fake.ctx);
-        fake.state = {2, 1};
+        fake.state = {SystemType::Kvm, OperationMode::FirmwareUpdate};
         runModal([&] { w.info()->exec(); },
                  [&](QWidget* info) {
                      auto* list = control<QListWidget>(info, "InfoListB");
@@ -276,8 +290,8 @@ private slots:
         QTest::addColumn<bool>("yes");
         for (int way = 0; way < 3; ++way)
             for (bool yes : {false, true})
-                QTest::newRow(qPrintable(QString("%1 %2").arg(QStringList{"ExitButton", "Esc", "close box"}[way],
-                                                              yes ? "Yes" : "No")))
+                QTest::newRow(qPrintable(QString("%1 %2").arg(
+                    QStringList{"ExitButton", "Esc", "close box"}[way], yes ? "Yes" : "No")))
                     << way << yes;
     }
     void exitQuestion_noKeepsEverything_yesEndsTheProgram() {
@@ -303,14 +317,14 @@ private slots:
         QCOMPARE(ended.count(), yes ? 1 : 0);
         QCOMPARE(w.boot()->isVisible(), !yes);
         QCOMPARE(checkedRadio(w.boot(), "SysTypeRdG"), 1);
-        QCOMPARE(fake.state.SystemType, 0);
+        QCOMPARE(int(fake.state.SystemType), 0);
         w.boot()->hide();
     }
 
     void f5_togglesButton1_whichOpensTheKvEditorAsItIs() {
         FakeServices fake;
         WizardWindows w(fake.ctx);
-        fake.state = {2, 1};
+        fake.state = {SystemType::Kvm, OperationMode::FirmwareUpdate};
         w.kvEditor()->setWindowTitle("до");
         showWindow(w.boot());
         auto* button1 = control<QPushButton>(w.boot(), "Button1");
@@ -323,8 +337,8 @@ private slots:
         });
         QCOMPARE(opened, QString("L640KVForm"));
         QCOMPARE(w.kvEditor()->windowTitle(), QString("до"));
-        QCOMPARE(fake.state.SystemType, 2);
-        QCOMPARE(fake.state.OperationMode, 1);
+        QCOMPARE(int(fake.state.SystemType), 2);
+        QCOMPARE(int(fake.state.OperationMode), 1);
         pressKey(w.boot(), Qt::Key_F5);
         QVERIFY(!button1->isVisible());
         w.boot()->hide();

@@ -13,10 +13,12 @@
 
 #include <memory>
 
+#include "fake_services.h"
 #include "firmware/changesoftunit.h"
 #include "gui_harness.h"
 #include "kv_editor/l640kvunit.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "ui/help_links.h"
 #include "wizard/infounit.h"
 #include "wizard/wizardwindows.h"
 
@@ -42,7 +44,8 @@ void goOnline(QWidget* work) {
 
 void addWindowRows() {
     QTest::addColumn<QString>("kind");
-    for (const char* kind : {"L640KVForm", "ChangeSoftForm", "L640MSettingsForm"}) QTest::newRow(kind) << QString(kind);
+    for (const char* kind : {"L640KVForm", "ChangeSoftForm", "L640MSettingsForm"})
+        QTest::newRow(kind) << QString(kind);
 }
 
 }  // namespace
@@ -82,7 +85,8 @@ private slots:
         window.setProgress(37);
         QCOMPARE(bar->value(), 37);
         window.setStatus("Чтение настроек из прибора");
-        QCOMPARE(control<QStatusBar>(&window, "MainStatusBar")->currentMessage(), QString("Чтение настроек из прибора"));
+        QCOMPARE(control<QStatusBar>(&window, "MainStatusBar")->currentMessage(),
+                 QString("Чтение настроек из прибора"));
     }
 
     // Connect with each port choice, and with the start of "add1.exe" failing or not.
@@ -94,7 +98,8 @@ private slots:
         for (const char* kind : {"L640KVForm", "ChangeSoftForm", "L640MSettingsForm"})
             for (int port : {0, 1})
                 for (bool ok : {true, false})
-                    QTest::newRow(qPrintable(QString("%1 port %2 %3").arg(kind).arg(port).arg(ok ? "started" : "failed")))
+                    QTest::newRow(qPrintable(
+                        QString("%1 port %2 %3").arg(kind).arg(port).arg(ok ? "started" : "failed")))
                         << QString(kind) << port << ok;
     }
     void connect_legacyPortHandsOff() {
@@ -156,10 +161,11 @@ private slots:
     void handOff_fromTheWizard_leavesTheInfoWindow() {
         FakeServices fake;
         WizardWindows w(fake.ctx);
-        fake.state = {1, 4};
+        fake.state = {SystemType::Kv, OperationMode::Settings};
         runModal([&] { w.info()->exec(); },
                  [&](QWidget* info) {
-                     QVERIFY(QTest::qWaitFor([&] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000));
+                     QVERIFY(QTest::qWaitFor(
+                         [&] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000));
                      clickAndDrive(info, "NextButton", [&](QWidget* work) {
                          goOnline(work);
                          chooseRadio(work, "CommPortRdG", 0);
@@ -206,22 +212,6 @@ private slots:
         click(&window, "EmailLabel");
         QCOMPARE(fake.launcher.documents.size(), std::size_t{1});
         window.hide();
-    }
-
-    void helpTarget_winHelpOnlyWhereShownAndPresent_data() {
-        QTest::addColumn<bool>("winHelp");
-        QTest::addColumn<bool>("present");
-        QTest::addColumn<QString>("target");
-        QTest::newRow("windows, file there") << true << true << "Setka-640-v5_2-help.hlp";
-        QTest::newRow("windows, file missing") << true << false << "help/index.html";
-        QTest::newRow("elsewhere, file there") << false << true << "help/index.html";
-        QTest::newRow("elsewhere, file missing") << false << false << "help/index.html";
-    }
-    void helpTarget_winHelpOnlyWhereShownAndPresent() {
-        QFETCH(bool, winHelp);
-        QFETCH(bool, present);
-        QFETCH(QString, target);
-        QCOMPARE(QString::fromStdString(helpTarget(winHelp, present)), target);
     }
 
     // Enter in a field is no command: nothing of the window may be pressed by it (the help

@@ -1,0 +1,35 @@
+#pragma once
+// Start-up of a program: its folder, and what happens to an exception nobody caught.
+#include <QApplication>
+#include <QString>
+
+#include <exception>
+#include <span>
+#include <string>
+
+#include "common/dialog_service.h"
+
+namespace livna {
+
+/// Makes programDir the current directory (every relative path of the program resolves against
+/// it) and creates the listed folders that are missing, in order, leaving existing ones and their
+/// content as they are; then gives each its attributes (applyFolderAttributes). Failures are not
+/// reported: a folder that cannot be made shows up when it is used.
+void prepareProgramFolder(const QString& programDir, std::span<const char* const> folders);
+
+/// Shows an exception nobody caught in an error box captioned with the application title.
+void showUncaughtException(DialogService& dialogs, std::exception_ptr error, const std::string& title);
+
+/// The application object of a program. An exception thrown by an event handler is shown
+/// (showUncaughtException) and ends that operation; the program goes on.
+class LivnaApplication : public QApplication {
+public:
+    LivnaApplication(int& argc, char** argv, DialogService& dialogs, const std::string& title);
+    bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    DialogService& m_dialogs;
+    std::string m_title;
+};
+
+}  // namespace livna

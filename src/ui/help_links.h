@@ -1,0 +1,22 @@
+#pragma once
+// What the help button and the maker's links of a window open.
+#include <QString>
+
+#include <string>
+
+namespace livna {
+
+/// Address constants of the maker's links (neutral placeholders under the reserved example domain).
+inline constexpr const char* kWebSiteAddress = "www.example.com/livna";
+inline constexpr const char* kEmailAddress = "support@example.com";
+/// Shown where the program's WinHelp file cannot be.
+inline constexpr const char* kHelpPage = "help/index.html";
+
+/// What the help button opens: the WinHelp file helpFile where the desktop can show it and it is
+/// present, otherwise the HTML page shipped beside the program.
+std::string helpTarget(const std::string& helpFile, bool winHelpShown, bool helpFileExists);
+/// The link the web-site label opens for its caption, and the mail link of the e-mail label.
+std::string webSiteUrl(const QString& caption);
+std::string emailUrl(const QString& address);
+
+}  // namespace livna

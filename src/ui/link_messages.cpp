@@ -1,0 +1,50 @@
+#include "ui/link_messages.h"
+
+#include <QStringList>
+
+namespace livna {
+
+void tellSystemError(DialogService& dialogs, const std::string& systemText) {
+    if (!systemText.empty()) dialogs.inform(kCaptionError, systemText, MsgIcon::Error);
+}
+
+QString blocksPhrase(const std::vector<int>& blocks) {
+    QStringList numbers;
+    for (int b : blocks) numbers << QString::number(b);
+    return (blocks.size() == 1 ? QStringLiteral("блок ") : QStringLiteral("блоки ")) +
+           numbers.join(QStringLiteral(", "));
+}
+
+QString settingsReadFailure(const std::vector<int>& blocks) {
+    return QStringLiteral(
+               "Не удалось считать из прибора %1 настроек.\n"
+               "Настройки в окне не изменены. Проверьте связь с прибором и повторите чтение.")
+        .arg(blocksPhrase(blocks));
+}
+
+QString settingsWriteFailure(const std::vector<int>& blocks) {
+    return QStringLiteral(
+               "Не удалось записать в прибор %1 настроек.\n"
+               "Прибор может теперь хранить часть новых настроек вместе со старыми. Повторите запись.")
+        .arg(blocksPhrase(blocks));
+}
+
+QString registrationReadFailure(const std::vector<int>& blocks) {
+    return QStringLiteral(
+               "Не удалось считать из прибора сведения о регистрации (%1).\n"
+               "Неполная копия сведений о регистрации не сохранена. Повторите чтение.")
+        .arg(blocksPhrase(blocks));
+}
+
+QString registrationWriteFailure(const std::vector<int>& blocks) {
+    return QStringLiteral(
+               "Не удалось записать в прибор сведения о регистрации (%1).\n"
+               "Сведения о регистрации в приборе могут быть неполными. Повторите запись.")
+        .arg(blocksPhrase(blocks));
+}
+
+void tellFailedBlocks(DialogService& dialogs, const QStringList& parts) {
+    dialogs.inform(kCaptionDeviceMessage, parts.join(QStringLiteral("\n\n")).toStdString(), MsgIcon::Error);
+}
+
+}  // namespace livna

@@ -1,0 +1,29 @@
+#pragma once
+// What a window tells the installer about the link: the operating system's errors and the blocks
+// an exchange could not transfer.
+#include <QString>
+
+#include <string>
+#include <vector>
+
+#include "common/dialog_service.h"
+
+namespace livna {
+
+/// The "Error" box with the operating system's text of a failed link operation; nothing when
+/// the operation left no text.
+void tellSystemError(DialogService& dialogs, const std::string& systemText);
+
+/// "блок 5" or "блоки 3, 5".
+QString blocksPhrase(const std::vector<int>& blocks);
+
+/// Paragraphs of that box, naming the blocks that failed.
+QString settingsReadFailure(const std::vector<int>& blocks);
+QString settingsWriteFailure(const std::vector<int>& blocks);
+QString registrationReadFailure(const std::vector<int>& blocks);
+QString registrationWriteFailure(const std::vector<int>& blocks);
+
+/// The box that follows an exchange in which some blocks failed: its parts, one paragraph each.
+void tellFailedBlocks(DialogService& dialogs, const QStringList& parts);
+
+}  // namespace livna
