@@ -1,5 +1,6 @@
-// Times of the settings-file reader and writer on a Ливна-КВ panel image (2304 lines), and the
-// CRC-16 throughput of the bit-by-bit and table versions.
+// Times of the settings-file reader and writer on a Ливна-КВ panel image (2304 lines), the save
+// with and without its syncs to the disk, and the CRC-16 throughput of the bit-by-bit and table
+// versions.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -19,20 +20,44 @@ livna::SettingsImage sampleImage() {
     return image;
 }
 
-fs::path benchFile() { return fs::temp_directory_path() / "livna_bench_common_640kv.cfg"; }
+fs::path benchFile() {
+    return fs::temp_directory_path() / "livna_bench_common_640kv.cfg";
+}
 
-void BM_WriteSettingsFile(benchmark::State& state) {
+// A save as the writer did it before it synced anything: the same file, temporary name and rename.
+class UnsyncedSaveSteps : public livna::SaveSteps {
+public:
+    int syncFile(int) override { return 0; }
+    int syncFolder(int) override { return 0; }
+};
+
+// The save of a 2304-line file, with both syncs (the file before the rename, the folder after) and,
+// for comparison, without them. Wall time: a sync waits for the disk, not for the processor.
+void saveSettingsFile(benchmark::State& state, livna::SaveSteps& steps) {
     const livna::SettingsImage image = sampleImage();
     const fs::path path = benchFile();
     for (auto _ : state) {
-        if (livna::writeSettingsFile(path, image)) {
+        if (livna::writeValuesFile(path, image.values(), steps)) {
             state.SkipWithError("write failed");
             break;
         }
     }
     fs::remove(path);
 }
-BENCHMARK(BM_WriteSettingsFile)->Unit(benchmark::kMicrosecond);
+
+void BM_SaveSettingsFile_synced(benchmark::State& state) {
+    saveSettingsFile(state, livna::systemSaveSteps());
+}
+void medianOfWallTimes(benchmark::internal::Benchmark* b) {
+    b->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(5)->ReportAggregatesOnly(true);
+}
+BENCHMARK(BM_SaveSettingsFile_synced)->Apply(medianOfWallTimes);
+
+void BM_SaveSettingsFile_unsynced(benchmark::State& state) {
+    UnsyncedSaveSteps steps;
+    saveSettingsFile(state, steps);
+}
+BENCHMARK(BM_SaveSettingsFile_unsynced)->Apply(medianOfWallTimes);
 
 void BM_ReadSettingsFile(benchmark::State& state) {
     const fs::path path = benchFile();
@@ -73,8 +98,9 @@ std::vector<std::uint8_t> crcInput() {
 
 // Decimal megabytes per second, printed as "MB/s=<n>M/s".
 void setMegabytesPerSecond(benchmark::State& state, std::size_t bytesPerIteration) {
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(bytesPerIteration),
-                                                benchmark::Counter::kIsRate, benchmark::Counter::OneK::kIs1000);
+    state.counters["MB/s"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * static_cast<double>(bytesPerIteration),
+                           benchmark::Counter::kIsRate, benchmark::Counter::OneK::kIs1000);
 }
 
 void BM_Crc16Bitwise(benchmark::State& state) {

@@ -133,6 +133,10 @@ KeyValues encodeKey(std::string_view text) {
     return out;
 }
 
+bool isStorableKey(std::string_view text) {
+    return encodeKey(text)[0] != kNone;
+}
+
 std::string keyText(std::span<const std::int32_t, kKeyByteCount> values) {
     if (low8(values[0]) == kNone) return {};
     static constexpr char kHex[] = "0123456789ABCDEF";

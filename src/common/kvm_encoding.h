@@ -84,6 +84,10 @@ using KeyValues = std::array<std::int32_t, kKeyByteCount>;
 /// "0".."9", "A".."F" (and "a".."f") are digits; any other character and any position beyond
 /// the end of the text counts as 0; characters after the twelfth are ignored.
 KeyValues encodeKey(std::string_view text);
+/// False when the text's last two digits are FF: the key would be stored with None at offset 0,
+/// which reads back as no key, so it would be lost at the next write. Every other text is stored
+/// as typed (see encodeKey).
+bool isStorableKey(std::string_view text);
 /// The key as 12 upper-case hexadecimal digits, offset 5 first; empty when offset 0 is None.
 /// All six bytes are read whenever offset 0 is not None: a key is always stored whole, so a byte
 /// FF elsewhere is a real key byte. Each value is reduced to its low 8 bits.

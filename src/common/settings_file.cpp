@@ -1,12 +1,15 @@
 #include "common/settings_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
-#include <fstream>
+#include <cstdio>
 #include <limits>
-#include <sstream>
 #include <system_error>
 
 namespace livna {
@@ -14,10 +17,7 @@ namespace livna {
 namespace {
 
 constexpr std::size_t kLineTextLimit = 40;
-
-std::string clipped(std::string_view line) {
-    return std::string(line.substr(0, kLineTextLimit));
-}
+constexpr int kMaxSymlinkHops = 40;  // as the kernel's own limit (ELOOP)
 
 std::optional<std::int32_t> parseInteger(std::string_view text) {
     std::size_t i = 0;
@@ -72,13 +72,167 @@ FileError makeError(FileErrorKind kind, std::string_view fileName) {
 
 std::string systemMessage(int err) { return err != 0 ? std::generic_category().message(err) : std::string(); }
 
-std::filesystem::path temporaryBeside(const std::filesystem::path& target) {
+// A short name of its own, so that a target whose name is near the system's limit can be saved.
+std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    std::filesystem::path name = target.filename();
-    name += ".~" + std::to_string(static_cast<unsigned long long>(ticks) % 1000000007ULL) + "_" +
-            std::to_string(counter++) + ".tmp";
+    const auto ticks =
+        static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char name[48];
+    std::snprintf(name, sizeof name, ".~livna%08llx%04x%02x.tmp", ticks & 0xFFFFFFFFULL, counter++ & 0xFFFFu,
+                  attempt & 0xFFu);
     return target.parent_path() / name;
+}
+
+// The file a chain of symbolic links ends at (the path itself when it is no link); a missing end is
+// fine, it is created.
+std::optional<std::filesystem::path> followLinks(std::filesystem::path path, int& err) {
+    for (int hop = 0; hop <= kMaxSymlinkHops; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::error_code ec;
+        const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec) {
+            err = ec.value();
+            return std::nullopt;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    err = ELOOP;
+    return std::nullopt;
+}
+
+int writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+struct FileText {
+    std::string text;
+    std::optional<FileError> error;
+};
+
+FileText readFileText(const std::filesystem::path& path) {
+    const std::string name = pathToUtf8(path);
+    FileText result;
+    auto fail = [&](FileErrorKind kind, int err) {
+        result.error = makeError(kind, name);
+        result.error->systemText = systemMessage(err);
+        return std::move(result);
+    };
+    // Non-blocking, so that opening a FIFO does not wait for a writer; the type is checked at once.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return fail(FileErrorKind::Unreadable, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return fail(FileErrorKind::Unreadable, errno);
+    if (!S_ISREG(st.st_mode)) return fail(FileErrorKind::NotRegular, S_ISDIR(st.st_mode) ? EISDIR : 0);
+    if (static_cast<std::uintmax_t>(st.st_size) > kMaxValuesFileBytes)
+        return fail(FileErrorKind::TooLarge, 0);
+    // The file may grow while it is read (or report no size, as files in /proc do): the buffer grows
+    // up to one byte past the limit, which tells.
+    result.text.resize(static_cast<std::size_t>(st.st_size) + 1);
+    std::size_t done = 0;
+    for (;;) {
+        if (done == result.text.size())
+            result.text.resize(std::min(2 * result.text.size() + 4096, kMaxValuesFileBytes + 1));
+        const ssize_t n = ::read(fd, result.text.data() + done, result.text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail(FileErrorKind::Unreadable, errno);
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+        if (done > kMaxValuesFileBytes) return fail(FileErrorKind::TooLarge, 0);
+    }
+    result.text.resize(done);
+    return result;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// A byte-order mark, or digits with NUL between them ("1\0" "7\0"): what Notepad writes as "Unicode".
+bool looksLikeUtf16(std::string_view text) {
+    if (startsWith(text, "\xFF\xFE") || startsWith(text, "\xFE\xFF")) return true;
+    if (text.size() < 4) return false;
+    const bool little = text[0] != '\0' && text[1] == '\0' && text[2] != '\0' && text[3] == '\0';
+    const bool big = text[0] == '\0' && text[1] != '\0' && text[2] == '\0' && text[3] != '\0';
+    return little || big;
+}
+
+enum class RangeRule {
+    Listed,   // settings files: values outside -1..255 are listed for the question
+    Refused,  // registration copies: a value outside 0..255 is an error
+};
+
+ValuesResult parseValues(std::string_view text, std::size_t count, std::string_view fileName,
+                         RangeRule rule) {
+    ValuesResult result;
+    if (looksLikeUtf16(text)) {
+        result.error = makeError(FileErrorKind::Utf16, fileName);
+        return result;
+    }
+    if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::vector<std::int32_t> values;
+    // Every line takes at least two bytes but the last, so this bounds what the text can give.
+    values.reserve(std::min(count, text.size() / 2 + 1));
+    LineReader lines(text);
+    while (values.size() < count) {
+        const auto line = lines.next();
+        if (!line) {
+            FileError e = makeError(FileErrorKind::TooShort, fileName);
+            e.line = values.size() + 1;
+            e.expectedLines = count;
+            result.error = std::move(e);
+            result.outOfRange.clear();
+            return result;
+        }
+        const auto value = parseInteger(*line);
+        if (!value) {
+            FileError e = makeError(FileErrorKind::BadLine, fileName);
+            e.line = values.size() + 1;
+            e.lineText = quotedLine(*line);
+            result.error = std::move(e);
+            result.outOfRange.clear();
+            return result;
+        }
+        const std::int32_t lowest = rule == RangeRule::Listed ? kLowestFileValue : 0;
+        if (*value < lowest || *value > kHighestFileValue) {
+            if (rule == RangeRule::Refused) {
+                FileError e = makeError(FileErrorKind::OutOfRange, fileName);
+                e.line = values.size() + 1;
+                e.lineText = quotedLine(*line);
+                e.lowest = lowest;
+                result.error = std::move(e);
+                return result;
+            }
+            result.outOfRange.push_back({values.size() + 1, quotedLine(*line), *value});
+        }
+        values.push_back(*value);
+    }
+    result.values = std::move(values);
+    return result;
+}
+
+ValuesResult readValues(const std::filesystem::path& path, std::size_t count, RangeRule rule) {
+    FileText file = readFileText(path);
+    if (file.error) {
+        ValuesResult r;
+        r.error = std::move(file.error);
+        return r;
+    }
+    return parseValues(file.text, count, pathToUtf8(path), rule);
 }
 
 }  // namespace
@@ -99,11 +253,24 @@ std::string describe(const FileError& error) {
                    "\" не является целым числом.";
             break;
         case FileErrorKind::OutOfRange:
-            text = "Файл " + file + ", строка " + std::to_string(error.line) + ": значение \"" + error.lineText +
-                   "\" вне допустимого диапазона 0..255.";
+            text = "Файл " + file + ", строка " + std::to_string(error.line) + ": значение \"" +
+                   error.lineText + "\" вне допустимого диапазона " + std::to_string(error.lowest) + "..255.";
             break;
         case FileErrorKind::WriteFailed:
             text = "Не удалось записать файл " + file + ".";
+            break;
+        case FileErrorKind::NotRegular:
+            text = file + " не является файлом настроек: это папка или устройство.";
+            break;
+        case FileErrorKind::TooLarge:
+            text = "Файл " + file + " слишком велик для файла настроек (больше 1 МБ).";
+            break;
+        case FileErrorKind::Utf16:
+            text = "Файл " + file +
+                   " записан в кодировке UTF-16 (Юникод). Сохраните его в кодировке ANSI или UTF-8.";
+            break;
+        case FileErrorKind::ReadOnly:
+            text = "Файл " + file + " доступен только для чтения и не был перезаписан.";
             break;
     }
     if (!error.systemText.empty()) text += "\n" + error.systemText;
@@ -119,32 +286,75 @@ std::string pathToUtf8(const std::filesystem::path& path) {
     return std::string(s.begin(), s.end());
 }
 
-ValuesResult parseValuesText(std::string_view text, std::size_t count, std::string_view fileName) {
-    ValuesResult result;
-    std::vector<std::int32_t> values;
-    values.reserve(count);
-    LineReader lines(text);
-    while (values.size() < count) {
-        const auto line = lines.next();
-        if (!line) {
-            FileError e = makeError(FileErrorKind::TooShort, fileName);
-            e.line = values.size() + 1;
-            e.expectedLines = count;
-            result.error = std::move(e);
-            return result;
+std::string quotedLine(std::string_view line) {
+    std::string out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const auto byte = static_cast<unsigned char>(line[i]);
+        // Length of a well-formed UTF-8 sequence starting here; 0 for a byte that starts none.
+        std::size_t length = byte < 0x80             ? 1
+                             : (byte & 0xE0) == 0xC0 ? 2
+                             : (byte & 0xF0) == 0xE0 ? 3
+                             : (byte & 0xF8) == 0xF0 ? 4
+                                                     : 0;
+        if (length > 1 && byte < 0xC2) length = 0;  // overlong two-byte forms
+        for (std::size_t k = 1; k < length; ++k)
+            if (i + k >= line.size() || (static_cast<unsigned char>(line[i + k]) & 0xC0) != 0x80) length = 0;
+        const std::size_t taken = length == 0 ? 1 : length;
+        if (i + taken > kLineTextLimit) break;
+        if (length == 1 && byte >= 0x20 && byte != 0x7F) {
+            out += static_cast<char>(byte);
+        } else if (length > 1) {
+            out.append(line.substr(i, length));
+        } else if (byte == 0) {
+            out += "\\0";
+        } else if (byte == '\t') {
+            out += "\\t";
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+            out += hex;
         }
-        const auto value = parseInteger(*line);
-        if (!value) {
-            FileError e = makeError(FileErrorKind::BadLine, fileName);
-            e.line = values.size() + 1;
-            e.lineText = clipped(*line);
-            result.error = std::move(e);
-            return result;
-        }
-        values.push_back(*value);
+        i += taken;
     }
-    result.values = std::move(values);
-    return result;
+    if (i < line.size()) out += "…";
+    return out;
+}
+
+std::string describeOutOfRange(std::span<const OutOfRangeValue> values, std::size_t maxLines) {
+    std::string out;
+    const std::size_t shown = std::min(values.size(), maxLines);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const OutOfRangeValue& v = values[i];
+        if (!out.empty()) out += "\n";
+        out += "строка " + std::to_string(v.line) + ": " + std::to_string(v.value);
+        if (v.lineText != std::to_string(v.value)) out += " (\"" + v.lineText + "\")";
+    }
+    if (shown < values.size()) out += "\n… и ещё строк: " + std::to_string(values.size() - shown);
+    return out;
+}
+
+int SaveSteps::syncFile(int fd) {
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+int SaveSteps::replace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+int SaveSteps::syncFolder(int folderFd) {
+    if (::fsync(folderFd) == 0) return 0;
+    // Some file systems cannot sync a folder; the rename is then as safe as they make it.
+    return errno == EINVAL || errno == ENOTSUP ? 0 : errno;
+}
+
+SaveSteps& systemSaveSteps() {
+    static SaveSteps steps;
+    return steps;
+}
+
+ValuesResult parseValuesText(std::string_view text, std::size_t count, std::string_view fileName) {
+    return parseValues(text, count, fileName, RangeRule::Listed);
 }
 
 std::string formatValuesText(std::span<const std::int32_t> values) {
@@ -158,67 +368,88 @@ std::string formatValuesText(std::span<const std::int32_t> values) {
 }
 
 ValuesResult readValuesFile(const std::filesystem::path& path, std::size_t count) {
-    const std::string name = pathToUtf8(path);
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        ValuesResult r;
-        r.error = makeError(FileErrorKind::Unreadable, name);
-        r.error->systemText = systemMessage(errno);
-        return r;
-    }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    if (in.bad()) {
-        ValuesResult r;
-        r.error = makeError(FileErrorKind::Unreadable, name);
-        return r;
-    }
-    return parseValuesText(buffer.view(), count, name);
+    return readValues(path, count, RangeRule::Listed);
 }
 
-std::optional<FileError> writeValuesFile(const std::filesystem::path& path, std::span<const std::int32_t> values) {
-    const std::string text = formatValuesText(values);
-    const std::filesystem::path temp = temporaryBeside(path);
-    auto failed = [&](int err) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        FileError e = makeError(FileErrorKind::WriteFailed, pathToUtf8(path));
+std::optional<FileError> writeValuesFile(const std::filesystem::path& path,
+                                         std::span<const std::int32_t> values, SaveSteps& steps) {
+    auto error = [&](FileErrorKind kind, int err) {
+        FileError e = makeError(kind, pathToUtf8(path));
         e.systemText = systemMessage(err);
         return e;
     };
-    {
-        errno = 0;
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return failed(errno);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        out.flush();
-        if (!out) return failed(errno);
-        out.close();
-        if (!out) return failed(errno);
+    int err = 0;
+    const auto target = followLinks(path, err);
+    if (!target) return error(FileErrorKind::WriteFailed, err);
+
+    // What the new file keeps of the one it replaces: its permission bits. A file nobody may write is
+    // not replaced behind its owner's back, even by a user whom the system would let.
+    mode_t keptMode = 0;
+    struct stat old {};
+    const bool replacing = ::stat(target->c_str(), &old) == 0;
+    if (replacing) {
+        if (S_ISDIR(old.st_mode)) return error(FileErrorKind::WriteFailed, EISDIR);
+        if (!S_ISREG(old.st_mode)) return error(FileErrorKind::NotRegular, 0);
+        if ((old.st_mode & 0222) == 0 || ::access(target->c_str(), W_OK) != 0)
+            return error(FileErrorKind::ReadOnly, 0);
+        keptMode = old.st_mode & 07777;
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec) {
-        FileError e = failed(0);
-        e.systemText = ec.message();
-        return e;
+
+    // A new file is made with the mode any program's new file gets (0666 less the umask).
+    std::filesystem::path temp;
+    int fd = -1;
+    for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temp = temporaryBeside(*target, attempt);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return error(FileErrorKind::WriteFailed, errno);
     }
+    if (fd < 0) return error(FileErrorKind::WriteFailed, EEXIST);
+    auto failed = [&](int e) {
+        if (fd >= 0) ::close(fd);
+        ::unlink(temp.c_str());
+        return error(FileErrorKind::WriteFailed, e);
+    };
+    if (replacing && ::fchmod(fd, keptMode) != 0) return failed(errno);
+    if (const int e = writeAll(fd, formatValuesText(values)); e != 0) return failed(e);
+    if (const int e = steps.syncFile(fd); e != 0) return failed(e);
+    const int closed = ::close(fd);
+    fd = -1;
+    if (closed != 0) return failed(errno);
+    if (const int e = steps.replace(temp, *target); e != 0) return failed(e);
+
+    // The rename itself is durable only once the folder is.
+    const std::filesystem::path folder = target->has_parent_path() ? target->parent_path() : ".";
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) return error(FileErrorKind::WriteFailed, errno);
+    const int synced = steps.syncFolder(folderFd);
+    ::close(folderFd);
+    if (synced != 0) return error(FileErrorKind::WriteFailed, synced);
     return std::nullopt;
 }
 
 ImageResult readSettingsFile(const std::filesystem::path& path, std::size_t count) {
     ValuesResult values = readValuesFile(path, count);
     ImageResult result;
-    if (!values.ok())
+    if (!values.ok()) {
         result.error = std::move(values.error);
-    else
+    } else {
         result.image = SettingsImage(std::move(values.values));
+        result.outOfRange = std::move(values.outOfRange);
+    }
     return result;
 }
 
 std::optional<FileError> writeSettingsFile(const std::filesystem::path& path, const SettingsImage& image) {
-    return writeValuesFile(path, image.values());
+    const auto& values = image.values();
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (values[i] >= kLowestFileValue && values[i] <= kHighestFileValue) continue;
+        FileError e = makeError(FileErrorKind::OutOfRange, pathToUtf8(path));
+        e.line = i + 1;
+        e.lineText = std::to_string(values[i]);
+        e.lowest = kLowestFileValue;
+        return e;
+    }
+    return writeValuesFile(path, values);
 }
 
 namespace {
@@ -233,20 +464,12 @@ std::size_t firstNonByte(std::span<const std::int32_t> values) {
 }  // namespace
 
 RegistrationResult readRegistrationCopy(const std::filesystem::path& path) {
-    ValuesResult values = readValuesFile(path, kRegistrationCopySize);
+    ValuesResult values = readValues(path, kRegistrationCopySize, RangeRule::Refused);
     RegistrationResult result;
-    if (!values.ok()) {
+    if (!values.ok())
         result.error = std::move(values.error);
-        return result;
-    }
-    if (const std::size_t line = firstNonByte(values.values); line != 0) {
-        FileError e = makeError(FileErrorKind::OutOfRange, pathToUtf8(path));
-        e.line = line;
-        e.lineText = std::to_string(values.values[line - 1]);
-        result.error = std::move(e);
-        return result;
-    }
-    result.copy.values = std::move(values.values);
+    else
+        result.copy.values = std::move(values.values);
     return result;
 }
 

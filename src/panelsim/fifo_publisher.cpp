@@ -1,13 +1,18 @@
 #include "panelsim/fifo_publisher.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "usblink/fifo_platform.h"
@@ -25,14 +30,49 @@ constexpr int kReplyWriteTimeoutMs = 200;
 
 std::string describe(const std::string& what, int err) { return what + ": " + std::strerror(err); }
 
+constexpr std::string_view kFolderPrefix = "panel-";
+
+void removePanelFolder(const std::string& folder) {
+    ::unlink((folder + "/" + kWritePipeName).c_str());
+    ::unlink((folder + "/" + kReadPipeName).c_str());
+    ::rmdir(folder.c_str());
+}
+
+// The process that published a "panel-<pid>-<n>" folder; nothing for other names.
+std::optional<pid_t> publisherOf(std::string_view name) {
+    if (name.substr(0, kFolderPrefix.size()) != kFolderPrefix) return std::nullopt;
+    name.remove_prefix(kFolderPrefix.size());
+    pid_t pid = 0;
+    const auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), pid);
+    if (ec != std::errc() || pid <= 0 || end == name.data() + name.size() || *end != '-') return std::nullopt;
+    return pid;
+}
+
+// A killed publisher leaves its folder behind; nobody else would ever remove it. A folder whose
+// process still runs (or whose pid was reused) is left alone: the root is this user's own, and
+// enumeration skips folders nobody serves anyway.
+void removeLeftFolders(const std::string& root) {
+    DIR* dir = ::opendir(root.c_str());
+    if (dir == nullptr) return;
+    std::vector<std::string> left;
+    while (const dirent* entry = ::readdir(dir)) {
+        const auto pid = publisherOf(entry->d_name);
+        if (pid && ::kill(*pid, 0) != 0 && errno == ESRCH) left.push_back(root + "/" + entry->d_name);
+    }
+    ::closedir(dir);
+    for (const std::string& folder : left) removePanelFolder(folder);
+}
+
 }  // namespace
 
 std::unique_ptr<FifoPanelPublisher> FifoPanelPublisher::publish(const std::string& root, PanelBoard& board,
                                                                 std::string& error, std::string folderName) {
     error = ensureUsbRoot(root);
     if (!error.empty()) return nullptr;
+    removeLeftFolders(root);
     if (folderName.empty())
-        folderName = "panel-" + std::to_string(::getpid()) + "-" + std::to_string(g_folderCounter++);
+        folderName =
+            std::string(kFolderPrefix) + std::to_string(::getpid()) + "-" + std::to_string(g_folderCounter++);
     const std::string folder = root + "/" + folderName;
     if (::mkdir(folder.c_str(), 0700) != 0) {
         error = describe(folder, errno);
@@ -72,9 +112,7 @@ FifoPanelPublisher::~FifoPanelPublisher() {
 }
 
 void FifoPanelPublisher::removeFolder() {
-    ::unlink((m_folder + "/" + kWritePipeName).c_str());
-    ::unlink((m_folder + "/" + kReadPipeName).c_str());
-    ::rmdir(m_folder.c_str());
+    removePanelFolder(m_folder);
 }
 
 double FifoPanelPublisher::elapsedMs() const {

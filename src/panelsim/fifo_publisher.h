@@ -15,6 +15,8 @@ class FifoPanelPublisher {
 public:
     /// Creates root if needed (mode 0700; a root owned by another user is refused) and the panel
     /// folder root/folderName (default: "panel-<pid>-<n>"). Nothing, with error set, on failure.
+    /// First removes the default-named folders of publishers whose process is gone (killed before
+    /// they could remove their own).
     static std::unique_ptr<FifoPanelPublisher> publish(const std::string& root, PanelBoard& board,
                                                        std::string& error, std::string folderName = {});
     ~FifoPanelPublisher();

@@ -57,6 +57,10 @@ int main(int argc, char** argv) {
         std::cerr << "panelsim: " << error << '\n' << kPanelsimUsage;
         return 2;
     }
+    if (options->help) {
+        std::cout << kPanelsimUsage;
+        return 0;
+    }
 
     PanelBoard board(options->config);
     const std::size_t imageSize = imageBlocks(options->config.system) * kBlockSize;

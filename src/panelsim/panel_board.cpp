@@ -53,6 +53,7 @@ void PanelBoard::record(double timeMs, std::string text) {
         std::snprintf(stamp, sizeof stamp, "%.3f ", timeMs);
         *m_log << stamp << text << '\n' << std::flush;
     }
+    if (m_events.size() == kEventRecordLimit) m_events.pop_front();
     m_events.push_back({timeMs, std::move(text)});
 }
 

@@ -5,6 +5,7 @@
 // earlier-generation configurator can all share the same simulated panel.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <ostream>
@@ -19,6 +20,8 @@ namespace livna::panelsim {
 inline constexpr std::size_t kStorageBlocks = 17;  ///< blocks 0..16
 inline constexpr unsigned kKvmVersionCode = 32;    ///< firmware 3.2, Ливна-КВ-М
 inline constexpr unsigned kKvVersionCode = 52;     ///< firmware 5.2, Ливна-КВ
+/// The board keeps the latest requests only, so that a simulator left running does not grow.
+inline constexpr std::size_t kEventRecordLimit = 10000;
 
 enum class PanelSystem { Kvm, Kv };
 
@@ -78,9 +81,10 @@ public:
     void addFault(const PanelFault& fault) { m_config.faults.push_back(fault); }
     void clearFaults() { m_config.faults.clear(); }
 
-    /// Records a request; also written as "<ms> <text>" to the log stream when one is set.
+    /// Records a request; also written as "<ms> <text>" to the log stream when one is set. The
+    /// record holds the latest kEventRecordLimit requests.
     void record(double timeMs, std::string text);
-    const std::vector<PanelEvent>& events() const { return m_events; }
+    const std::deque<PanelEvent>& events() const { return m_events; }
     void clearEvents() { m_events.clear(); }
     void setLogStream(std::ostream* log) { m_log = log; }
 
@@ -98,7 +102,7 @@ public:
 private:
     PanelConfig m_config;
     std::vector<std::uint8_t> m_storage;
-    std::vector<PanelEvent> m_events;
+    std::deque<PanelEvent> m_events;
     std::ostream* m_log = nullptr;
     std::function<void(const PanelBoard&, int)> m_onAcceptedWrite;
     std::size_t m_bytesSent = 0;

@@ -7,6 +7,7 @@ namespace livna::panelsim {
 const char* const kPanelsimUsage =
     "usage: panelsim [--system kvm|kv] [--type N] [--version N] [--image FILE] [--save FILE]\n"
     "                [--fault KIND[:BLOCK]]... [--root DIR] [--log FILE]\n"
+    "       panelsim --help\n"
     "faults: header[:B] crc[:B] read:B write:B silent:N\n";
 
 namespace {
@@ -53,6 +54,10 @@ std::optional<PanelsimOptions> parsePanelsimOptions(const std::vector<std::strin
     std::optional<int> type, version;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            o.help = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = "missing value after " + a;
             return std::nullopt;

@@ -2,6 +2,7 @@
 // The command line of the panelsim program:
 //   panelsim [--system kvm|kv] [--type N] [--version N] [--image FILE] [--save FILE]
 //            [--fault KIND[:BLOCK]]... [--root DIR] [--log FILE]
+//   panelsim --help
 // Fault kinds: header[:B], crc[:B], read:B, write:B, silent:N (N bytes).
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@ struct PanelsimOptions {
     std::string savePath;   ///< empty: nothing saved
     std::string root;       ///< empty: the default root
     std::string logPath;    ///< empty: no record kept
+    bool help = false;      ///< --help: print the usage and do nothing else
 };
 
 /// The options, or nothing with error set. args excludes the program name.

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -215,6 +216,14 @@ PipeOpenResult FifoUsbPlatform::openPipe(const std::string& devicePath, PipeRole
     if (::fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) {
         ::close(fd);
         return {PipeOpenResult::Status::NotPresent, nullptr, {}};
+    }
+    // Held until the pipe closes; the publisher's own ends take no lock.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(fd);
+        if (err == EWOULDBLOCK)
+            return {PipeOpenResult::Status::InUse, nullptr, path + ": " + systemErrorText(EBUSY)};
+        return {PipeOpenResult::Status::Failed, nullptr, path + ": " + systemErrorText(err)};
     }
     return {PipeOpenResult::Status::Opened, std::make_unique<FifoPipe>(fd, role), {}};
 }

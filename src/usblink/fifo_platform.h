@@ -3,7 +3,9 @@
 // in the root holding two FIFOs, PIPE00 (PC to panel) and PIPE01 (panel to PC), kept open by
 // whoever publishes the panel (the simulator, or a bridge to a real device). The PC opens PIPE00
 // write-only and non-blocking; ENXIO then means that nobody serves the folder, so it is not a
-// present panel.
+// present panel. Each pipe the PC opens is locked exclusively (flock) for as long as it is open,
+// so that a second program opening the same panel is refused (InUse) instead of taking the first
+// one's replies.
 #include <string>
 
 #include "usblink/usb_platform.h"

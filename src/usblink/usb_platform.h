@@ -57,6 +57,7 @@ struct PipeOpenResult {
         Opened,
         NotPresent,  ///< nobody serves this device: it is not a present panel
         Failed,      ///< an error of the operating system, in systemText
+        InUse,       ///< another program (or another link in this one) holds the device's pipes
     };
     Status status = Status::Failed;
     std::unique_ptr<UsbPipe> pipe;  ///< set when Opened

@@ -140,6 +140,28 @@ TEST(Key, twelveHexDigitsToOffsetsFiveToZero) {
     EXPECT_EQ(encodeKey("0123456789ABCD"), encodeKey("0123456789AB"));
 }
 
+TEST(Key, aKeyEndingInFF_isNotStorable) {
+    struct Case {
+        std::string_view text;
+        bool storable;
+    };
+    const Case cases[] = {
+        {"0123456789FF", false},
+        {"0123456789ff", false},
+        {"FFFFFFFFFFFF", false},
+        {"0123456789FE", true},
+        {"FF0123456789", true},
+        {"0123456789F", true},  // the 12th digit counts as 0
+        {"", true},
+        {"0123456789FFAB", false},  // digits after the 12th are ignored
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isStorableKey(c.text), c.storable) << c.text;
+        // What the predicate guards against: a storable key reads back as itself or its padded form.
+        EXPECT_EQ(!keyText(encodeKey(c.text)).empty(), c.storable) << c.text;
+    }
+}
+
 TEST(Key, roundTripsAndEdgeCases) {
     const std::string_view keys[] = {"0123456789AB", "000000000001", "FFFFFFFFFF00", "01FF00000001",
                                      "FF00000000AA", "000000000000"};

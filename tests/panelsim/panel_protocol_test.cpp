@@ -60,6 +60,15 @@ TEST(PanelIdentity, identifyAnswersTypeAndVersion_toBothCommands) {
     }
 }
 
+TEST(PanelRecord, keepsTheLatestRequestsOnly) {
+    PanelBoard board(PanelConfig::forSystem(PanelSystem::Kvm));
+    for (std::size_t i = 0; i < kEventRecordLimit + 5; ++i)
+        board.record(static_cast<double>(i), std::to_string(i));
+    ASSERT_EQ(board.events().size(), kEventRecordLimit);
+    EXPECT_EQ(board.events().front().text, "5");
+    EXPECT_EQ(board.events().back().text, std::to_string(kEventRecordLimit + 4));
+}
+
 TEST(PanelImage, systemsHaveTheirImageSizes) {
     EXPECT_EQ(PanelBoard(PanelConfig::forSystem(PanelSystem::Kvm)).image().size(), 2048u);
     EXPECT_EQ(PanelBoard(PanelConfig::forSystem(PanelSystem::Kv)).image().size(), 2304u);

@@ -65,5 +65,18 @@ TEST(PanelsimOptions, invalidCommandLines_areRefusedWithAReason) {
     }
 }
 
+TEST(PanelsimOptions, help_asksForTheUsageOnly) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"-h"}, {"--system", "kv", "--help"}}) {
+        std::string error;
+        const auto o = parsePanelsimOptions(args, error);
+        ASSERT_TRUE(o.has_value()) << error;
+        EXPECT_TRUE(o->help);
+    }
+    std::string error;
+    EXPECT_FALSE(parsePanelsimOptions({}, error)->help);
+    EXPECT_NE(std::string(kPanelsimUsage).find("--help"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace livna::panelsim

@@ -16,6 +16,7 @@
 
 #include "common/settings_file.h"
 #include "panelsim/fifo_publisher.h"
+#include "panelsim/panelsim_options.h"
 #include "usblink/fifo_platform.h"
 #include "usblink/usb_link.h"
 
@@ -269,11 +270,16 @@ TEST_F(PanelsimRun, stopSignals_removeTheFolder_butAKilledPublishersFolderIsNotC
     }
     start({});
     stop(SIGKILL);
-    EXPECT_EQ(panelFolders(), 1u) << "nothing cleans up after SIGKILL";
+    EXPECT_EQ(panelFolders(), 1u) << "a killed panelsim cannot clean up";
+    const fs::path left = fs::directory_iterator(root)->path();
     int count = -1;
     EXPECT_FALSE(pipes().UsbCountDevices(count));
     EXPECT_EQ(count, 0);
     EXPECT_EQ(pipes().systemText(), "");
+
+    start({});
+    EXPECT_FALSE(fs::exists(left)) << "the next panelsim removes what the killed one left";
+    EXPECT_EQ(panelFolders(), 1u);
 }
 
 // The folder appears before the panel is ready to serve; a stop signal in that moment must
@@ -306,19 +312,121 @@ TEST_F(PanelsimRun, twoPanels_areBothCounted_andNeitherIsKept) {
     EXPECT_EQ(info.versionCode, 32u) << "the Ливна-КВ-М panel is the one left";
 }
 
-TEST_F(PanelsimRun, badCommandLine_exitsWithUsage) {
-    pid_t pid = 0;
-    std::string exe = PANELSIM_PATH, opt = "--system", val = "xyz";
-    char* argv[] = {exe.data(), opt.data(), val.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    ASSERT_EQ(::posix_spawn(&pid, PANELSIM_PATH, &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 2);
+TEST_F(PanelsimRun, secondClientOfOnePanel_isRefusedAsInUse_andTheFirstWorksOn) {
+    start({});
+    Block first{};
+    ASSERT_EQ(pipes().UsbReadBlock(0, first), UsbResult::Ok);
+    const auto found = platform->enumerateInterfaces();
+    ASSERT_EQ(found.devicePaths.size(), 1u);
+    const std::string device = found.devicePaths.front();
+
+    FifoUsbPlatform other(root);
+    for (const PipeRole role : {PipeRole::Write, PipeRole::Read}) {
+        const PipeOpenResult r = other.openPipe(device, role);
+        EXPECT_EQ(r.status, PipeOpenResult::Status::InUse);
+        EXPECT_EQ(r.pipe, nullptr);
+        EXPECT_NE(r.systemText.find(systemErrorText(EBUSY)), std::string::npos) << r.systemText;
+    }
+    // The refused opener took nothing from the first client's exchanges.
+    for (std::uint8_t b = 0; b < 8; ++b) {
+        Block again{};
+        ASSERT_EQ(pipes().UsbReadBlock(b, again), UsbResult::Ok) << int(b);
+        if (b == 0) {
+            EXPECT_EQ(again, first);
+        }
+    }
+    EXPECT_EQ(pipes().systemText(), "") << "no error of the system on the first client's side";
+
+    pipes().release();
+    EXPECT_EQ(other.openPipe(device, PipeRole::Write).status, PipeOpenResult::Status::Opened)
+        << "the lock goes with the pipes";
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// What panelsim prints and returns when it has nothing to serve.
+TEST_F(PanelsimRun, helpAndBadCommandLines_printTheUsage_andExitWithoutPublishing) {
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        bool usageOnStdout;  // else on stderr, after the reason
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, true},
+        {{"--system", "kv", "-h"}, 0, true},
+        {{"--system", "xyz"}, 2, false},
+        {{"--help", "--colour"}, 2, false},
+    };
+    const std::string out = base + "/out.txt", err = base + "/err.txt";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front() + " " + c.args.back());
+        std::vector<std::string> args = {PANELSIM_PATH, "--root", root};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::vector<char*> argv;
+        for (auto& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        pid_t pid = 0;
+        ASSERT_EQ(::posix_spawn(&pid, PANELSIM_PATH, &actions, nullptr, argv.data(), environ), 0);
+        posix_spawn_file_actions_destroy(&actions);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), c.exitCode);
+        if (c.usageOnStdout) {
+            EXPECT_EQ(fileText(out), kPanelsimUsage);
+            EXPECT_EQ(fileText(err), "");
+        } else {
+            EXPECT_EQ(fileText(out), "");
+            EXPECT_NE(fileText(err).find(kPanelsimUsage), std::string::npos) << fileText(err);
+        }
+        EXPECT_EQ(panelFolders(), 0u);
+    }
+}
+
+TEST(FifoPublisher, foldersOfGonePublishers_areRemoved_othersKept) {
+    char tmpl[] = "/tmp/panelsim-left-XXXXXX";
+    ASSERT_NE(::mkdtemp(tmpl), nullptr);
+    const std::string root = std::string(tmpl) + "/root";
+    ASSERT_EQ(ensureUsbRoot(root), "");
+    // A process that has surely ended: a child that was waited for.
+    pid_t gone = 0;
+    std::string exe = "/bin/true";
+    char* argv[] = {exe.data(), nullptr};
+    ASSERT_EQ(::posix_spawn(&gone, exe.c_str(), nullptr, nullptr, argv, environ), 0);
+    ::waitpid(gone, nullptr, 0);
+
+    struct Case {
+        std::string name;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"panel-" + std::to_string(gone) + "-0", true},
+        {"panel-" + std::to_string(gone) + "-3", true},
+        {"panel-" + std::to_string(::getpid()) + "-7", false},  // its publisher still runs
+        {"panel-" + std::to_string(gone), false},               // not a name panelsim gives
+        {"bridge", false},
+    };
+    for (const auto& c : cases) {
+        const std::string dir = root + "/" + c.name;
+        ASSERT_EQ(::mkdir(dir.c_str(), 0700), 0);
+        ASSERT_EQ(::mkfifo((dir + "/PIPE00").c_str(), 0600), 0);
+        ASSERT_EQ(::mkfifo((dir + "/PIPE01").c_str(), 0600), 0);
+    }
+    PanelBoard board(PanelConfig::forSystem(PanelSystem::Kvm));
+    std::string error;
+    auto publisher = FifoPanelPublisher::publish(root, board, error);
+    ASSERT_NE(publisher, nullptr) << error;
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(root + "/" + c.name), !c.removed) << c.name;
+    EXPECT_TRUE(fs::exists(publisher->folder()));
+    publisher.reset();
+    fs::remove_all(tmpl);
 }
 
 TEST(FifoPublisher, inProcessPublisher_servesUntilStopped) {
