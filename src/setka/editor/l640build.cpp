@@ -632,6 +632,7 @@ QWidget* TL640Form::buildObjectReceiverPage(int r) {
             r == 1 ? QStringLiteral("ButtonRPD%1").arg(p) : QStringLiteral("ButtonRPY%1RPD%2").arg(r).arg(p);
         grid->addWidget(add(new QPushButton(QStringLiteral("Сброс"), page), buttonName), p, kLoopsPerRpd + 1);
     }
+    grid->setColumnStretch(kLoopsPerRpd + 2, 1);
     return page;
 }
 
