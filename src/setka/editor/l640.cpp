@@ -18,7 +18,6 @@
 #include <algorithm>
 
 #include "common/kvm_encoding.h"
-#include "setka/editor/l640tables.h"
 
 namespace livna {
 
@@ -421,9 +420,7 @@ void TL640Form::refuse(const Refusal& refusal) {
     field->setFocus();
 }
 
-std::optional<SettingsImage> TL640Form::GatherImage() {
-    readView();
-    auto result = gatherImage(m_context, m_view, m_tables);
+std::optional<SettingsImage> TL640Form::taken(std::variant<SettingsImage, Refusal> result) {
     if (const auto* refusal = std::get_if<Refusal>(&result)) {
         refuse(*refusal);
         return std::nullopt;
@@ -431,14 +428,14 @@ std::optional<SettingsImage> TL640Form::GatherImage() {
     return std::get<SettingsImage>(std::move(result));
 }
 
+std::optional<SettingsImage> TL640Form::GatherImage() {
+    readView();
+    return taken(gatherImage(m_context, m_view, m_tables));
+}
+
 std::optional<SettingsImage> TL640Form::GatherCodes() {
     readView();
-    auto result = gatherCodes(m_context, m_view, m_tables);
-    if (const auto* refusal = std::get_if<Refusal>(&result)) {
-        refuse(*refusal);
-        return std::nullopt;
-    }
-    return std::get<SettingsImage>(std::move(result));
+    return taken(gatherCodes(m_context, m_view, m_tables));
 }
 
 void TL640Form::DefaultButtonClick() {

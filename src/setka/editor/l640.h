@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "common/dialog_service.h"
+#include "setka/editor/l640tables.h"
 #include "setka/editor/setka_model.h"
 #include "ui/field_widgets.h"
 #include "ui/name_index.h"
@@ -132,7 +133,23 @@ private:
     QWidget* buildTopRow();
     QWidget* buildPartitionsPage();
     QWidget* buildKvPanel();
+    /// Three radio buttons by stored value (0 on, 1 off, 2 the third mode) and their duration.
+    QGroupBox* buildThreeWay(const char* caption, const setka::ThreeWay& names,
+                             std::array<QRadioButton*, 3>& buttons, SecondsWidgets& time,
+                             const char* counterName, const char* editName, QWidget* parent);
+    /// Two radio buttons, each given as {caption, name}.
+    QGroupBox* buildPair(const char* caption, const std::array<setka::NamedCaption, 2>& buttons,
+                         std::array<QRadioButton*, 2>& out, QWidget* parent);
+    /// "Статус  извещений.": per event its caption and two buttons named stem + suffix; the
+    /// buttons are given as {caption, suffix}.
+    template <std::size_t N>
+    QGroupBox* buildReportPairs(const std::array<setka::NamedCaption, N>& events,
+                                const std::array<setka::NamedCaption, 2>& buttons,
+                                std::array<std::array<QRadioButton*, 2>, N>& out, QWidget* parent);
     QWidget* buildCodesPage();
+    /// The count of codes or keys in use: edit and up-down 0..maximum.
+    QGroupBox* buildCountGroup(const char* caption, const char* counterName, const char* editName,
+                               int maximum, SecondsWidgets& field, QWidget* parent);
     QWidget* buildBindingsPage();
     QWidget* buildKeysPage();
     QWidget* buildNamesPage();
@@ -156,6 +173,8 @@ private:
     void readView();
     void tellReport(const setka::ApplyReport& report);
     void refuse(const setka::Refusal& refusal);
+    /// The image gathered, or nothing after the box of the field it could not store.
+    std::optional<SettingsImage> taken(std::variant<SettingsImage, setka::Refusal> result);
     void setRowInUse(AccessRowWidgets& row, bool inUse, bool editable);
     void showImage(const setka::ApplyReport& report);
     void runApplyEffects();

@@ -172,6 +172,59 @@ QWidget* TL640Form::buildTopRow() {
     return panel;
 }
 
+QGroupBox* TL640Form::buildThreeWay(const char* caption, const ThreeWay& names,
+                                    std::array<QRadioButton*, 3>& buttons, SecondsWidgets& time,
+                                    const char* counterName, const char* editName, QWidget* parent) {
+    auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+    auto* col = column(group);
+    auto* exclusive = new QButtonGroup(group);
+    // Shown on, third mode, off; indexed by stored value.
+    for (std::size_t i : {std::size_t{0}, std::size_t{2}, std::size_t{1}}) {
+        buttons[i] = add(new QRadioButton(QString::fromUtf8(names.captions[i]), group),
+                         QString::fromLatin1(names.names[i]));
+        exclusive->addButton(buttons[i]);
+        col->addWidget(buttons[i]);
+    }
+    time = makeCounter(QString::fromLatin1(counterName), QString::fromLatin1(editName), kSecondsMax, group);
+    col->addLayout(counterRow(QStringLiteral("Время, с:"), time, group));
+    return group;
+}
+
+QGroupBox* TL640Form::buildPair(const char* caption, const std::array<NamedCaption, 2>& buttons,
+                                std::array<QRadioButton*, 2>& out, QWidget* parent) {
+    auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+    auto* col = column(group);
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        out[i] = add(new QRadioButton(QString::fromUtf8(buttons[i].name), group),
+                     QString::fromLatin1(buttons[i].caption));
+        col->addWidget(out[i]);
+    }
+    return group;
+}
+
+template <std::size_t N>
+QGroupBox* TL640Form::buildReportPairs(const std::array<NamedCaption, N>& events,
+                                       const std::array<NamedCaption, 2>& buttons,
+                                       std::array<std::array<QRadioButton*, 2>, N>& out, QWidget* parent) {
+    auto* group = new QGroupBox(QStringLiteral("Статус  извещений."), parent);
+    auto* grid = new QGridLayout(group);
+    grid->setVerticalSpacing(0);
+    for (std::size_t i = 0; i < N; ++i) {
+        auto* pair = new QWidget(group);
+        auto* pairBox = new QHBoxLayout(pair);
+        pairBox->setContentsMargins(0, 0, 0, 0);
+        const QString stem = QString::fromLatin1(events[i].name);
+        for (std::size_t b = 0; b < 2; ++b) {
+            out[i][b] = add(new QRadioButton(QString::fromUtf8(buttons[b].name), pair),
+                            stem + QString::fromLatin1(buttons[b].caption));
+            pairBox->addWidget(out[i][b]);
+        }
+        grid->addWidget(new QLabel(QString::fromUtf8(events[i].caption), group), static_cast<int>(i), 0);
+        grid->addWidget(pair, static_cast<int>(i), 1);
+    }
+    return group;
+}
+
 QWidget* TL640Form::buildPartitionsPage() {
     // PanelKV covers the page of the Ливна-КВ-М controls: one of the two shows.
     auto* outer = new QWidget;
@@ -219,55 +272,21 @@ QWidget* TL640Form::buildPartitionsPage() {
 
     // Sounder, backlight, password reset and the equipment events.
     auto* middle = new QHBoxLayout;
-    auto threeWay = [&](const char* groupName, const char* caption, const ThreeWay& names,
-                        std::array<QRadioButton*, 3>& buttons, SecondsWidgets& time, const char* counterName,
-                        const char* editName) {
-        auto* group = add(new QGroupBox(QString::fromUtf8(caption), page), QString::fromLatin1(groupName));
-        auto* col = column(group);
-        auto* exclusive = new QButtonGroup(group);
-        // Shown on, third mode, off; indexed by stored value.
-        for (std::size_t i : {std::size_t{0}, std::size_t{2}, std::size_t{1}}) {
-            buttons[i] = add(new QRadioButton(QString::fromUtf8(names.captions[i]), group),
-                             QString::fromLatin1(names.names[i]));
-            exclusive->addButton(buttons[i]);
-            col->addWidget(buttons[i]);
-        }
-        time =
-            makeCounter(QString::fromLatin1(counterName), QString::fromLatin1(editName), kSecondsMax, group);
-        col->addLayout(counterRow(QStringLiteral("Время, с:"), time, group));
-        middle->addWidget(group);
-    };
-    threeWay("GroupBox7", "Звук Клавиатуры:", kKvmSounder, m_sounder, m_sounderTime, "Timesound",
-             "EditTimesound");
-    threeWay("GroupBox14", "Подсветка ЖКИ:", kKvmBacklight, m_backlight, m_backlightTime, "TimeLCD",
-             "EditTimeLCD");
+    middle->addWidget(add(buildThreeWay("Звук Клавиатуры:", kKvmSounder, m_sounder, m_sounderTime,
+                                        "Timesound", "EditTimesound", page),
+                          QStringLiteral("GroupBox7")));
+    middle->addWidget(add(buildThreeWay("Подсветка ЖКИ:", kKvmBacklight, m_backlight, m_backlightTime,
+                                        "TimeLCD", "EditTimeLCD", page),
+                          QStringLiteral("GroupBox14")));
 
-    auto* reset = add(new QGroupBox(QStringLiteral("Сброс пар.инж."), page), QStringLiteral("GroupBox19"));
-    auto* resetCol = column(reset);
-    m_passwordReset[0] = add(new QRadioButton(QStringLiteral("разреш"), reset), QStringLiteral("password1"));
-    m_passwordReset[1] = add(new QRadioButton(QStringLiteral("запрещ."), reset), QStringLiteral("password2"));
-    for (QRadioButton* b : m_passwordReset) resetCol->addWidget(b);
+    auto* reset = add(buildPair("Сброс пар.инж.", {{{"разреш", "password1"}, {"запрещ.", "password2"}}},
+                                m_passwordReset, page),
+                      QStringLiteral("GroupBox19"));
     middle->addWidget(reset);
 
     auto* status =
-        add(new QGroupBox(QStringLiteral("Статус  извещений."), page), QStringLiteral("Status_izv"));
-    auto* statusGrid = new QGridLayout(status);
-    statusGrid->setVerticalSpacing(0);
-    for (std::size_t i = 0; i < kKvmReportPairs.size(); ++i) {
-        const int row = static_cast<int>(i);
-        auto* pair = new QWidget(status);
-        auto* pairBox = new QHBoxLayout(pair);
-        pairBox->setContentsMargins(0, 0, 0, 0);
-        const QString stem = QString::fromLatin1(kKvmReportPairs[i].name);
-        m_kvmReports[i][0] =
-            add(new QRadioButton(QStringLiteral("тревога"), pair), stem + QStringLiteral("tr"));
-        m_kvmReports[i][1] =
-            add(new QRadioButton(QStringLiteral("неиспр."), pair), stem + QStringLiteral("ncp"));
-        pairBox->addWidget(m_kvmReports[i][0]);
-        pairBox->addWidget(m_kvmReports[i][1]);
-        statusGrid->addWidget(new QLabel(QString::fromUtf8(kKvmReportPairs[i].caption), status), row, 0);
-        statusGrid->addWidget(pair, row, 1);
-    }
+        add(buildReportPairs(kKvmReportPairs, {{{"тревога", "tr"}, {"неиспр.", "ncp"}}}, m_kvmReports, page),
+            QStringLiteral("Status_izv"));
     middle->addWidget(status);
     middle->addStretch(1);
     box->addLayout(middle);
@@ -370,37 +389,16 @@ QWidget* TL640Form::buildKvPanel() {
     grid->addWidget(engineerGroup, 0, 0);
     grid->addWidget(adminGroup, 0, 1);
 
-    auto threeWay = [&](const char* caption, const ThreeWay& names, std::array<QRadioButton*, 3>& buttons,
-                        SecondsWidgets& time, const char* counterName, const char* editName) {
-        auto* group = new QGroupBox(QString::fromUtf8(caption), panel);
-        auto* col = column(group);
-        auto* exclusive = new QButtonGroup(group);
-        for (std::size_t i : {std::size_t{0}, std::size_t{2}, std::size_t{1}}) {
-            buttons[i] = add(new QRadioButton(QString::fromUtf8(names.captions[i]), group),
-                             QString::fromLatin1(names.names[i]));
-            exclusive->addButton(buttons[i]);
-            col->addWidget(buttons[i]);
-        }
-        time =
-            makeCounter(QString::fromLatin1(counterName), QString::fromLatin1(editName), kSecondsMax, group);
-        col->addLayout(counterRow(QStringLiteral("Время, с:"), time, group));
-        return group;
-    };
+    grid->addWidget(buildThreeWay("Внутренний звук:", kKvSounder, m_kvSounder, m_kvSounderTime, "SoundUpDown",
+                                  "SoundEdit", panel),
+                    0, 2);
+    grid->addWidget(buildThreeWay("Подсветка ЖКИ:", kKvBacklight, m_kvBacklight, m_kvBacklightTime,
+                                  "LCDUpDown", "LCDEdit", panel),
+                    0, 3);
     grid->addWidget(
-        threeWay("Внутренний звук:", kKvSounder, m_kvSounder, m_kvSounderTime, "SoundUpDown", "SoundEdit"), 0,
-        2);
-    grid->addWidget(
-        threeWay("Подсветка ЖКИ:", kKvBacklight, m_kvBacklight, m_kvBacklightTime, "LCDUpDown", "LCDEdit"), 0,
-        3);
-
-    auto* reset = new QGroupBox(QStringLiteral("Сброс паролей:"), panel);
-    auto* resetCol = column(reset);
-    m_kvPasswordReset[0] =
-        add(new QRadioButton(QStringLiteral("разрешен"), reset), QStringLiteral("ClearPaswrd1"));
-    m_kvPasswordReset[1] =
-        add(new QRadioButton(QStringLiteral("запрещен"), reset), QStringLiteral("ClearPaswrd2"));
-    for (QRadioButton* b : m_kvPasswordReset) resetCol->addWidget(b);
-    grid->addWidget(reset, 1, 0);
+        buildPair("Сброс паролей:", {{{"разрешен", "ClearPaswrd1"}, {"запрещен", "ClearPaswrd2"}}},
+                  m_kvPasswordReset, panel),
+        1, 0);
 
     auto* relays = new QGroupBox(QStringLiteral("Реле и линия"), panel);
     auto* relayGrid = new QGridLayout(relays);
@@ -418,24 +416,8 @@ QWidget* TL640Form::buildKvPanel() {
     relayGrid->addWidget(m_speed, 2, 1);
     grid->addWidget(relays, 1, 1, 1, 2);
 
-    auto* status = new QGroupBox(QStringLiteral("Статус  извещений."), panel);
-    auto* statusGrid = new QGridLayout(status);
-    statusGrid->setVerticalSpacing(0);
-    for (std::size_t i = 0; i < kKvReportPairs.size(); ++i) {
-        const int row = static_cast<int>(i);
-        auto* pair = new QWidget(status);
-        auto* pairBox = new QHBoxLayout(pair);
-        pairBox->setContentsMargins(0, 0, 0, 0);
-        const QString stem = QString::fromLatin1(kKvReportPairs[i].name);
-        m_kvReports[i][0] =
-            add(new QRadioButton(QStringLiteral("неисправность"), pair), stem + QStringLiteral("1"));
-        m_kvReports[i][1] =
-            add(new QRadioButton(QStringLiteral("тревога"), pair), stem + QStringLiteral("2"));
-        pairBox->addWidget(m_kvReports[i][0]);
-        pairBox->addWidget(m_kvReports[i][1]);
-        statusGrid->addWidget(new QLabel(QString::fromUtf8(kKvReportPairs[i].caption), status), row, 0);
-        statusGrid->addWidget(pair, row, 1);
-    }
+    QGroupBox* status =
+        buildReportPairs(kKvReportPairs, {{{"неисправность", "1"}, {"тревога", "2"}}}, m_kvReports, panel);
     grid->addWidget(status, 1, 3);
     grid->setColumnStretch(4, 1);
     return panel;
@@ -479,13 +461,19 @@ QWidget* TL640Form::buildAccessRows(const QString& editPrefix, const QString& bo
     return page;
 }
 
+QGroupBox* TL640Form::buildCountGroup(const char* caption, const char* counterName, const char* editName,
+                                      int maximum, SecondsWidgets& field, QWidget* parent) {
+    auto* group = new QGroupBox(QString::fromUtf8(caption), parent);
+    field = makeCounter(QString::fromLatin1(counterName), QString::fromLatin1(editName), maximum, group);
+    column(group)->addLayout(counterRow(QString(), field, group));
+    return group;
+}
+
 QWidget* TL640Form::buildCodesPage() {
     auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
-    auto* countGroup = new QGroupBox(QStringLiteral("Количество Кодов:"), page);
-    m_codeCount = makeCounter(QStringLiteral("KOD"), QStringLiteral("NumKodEdit"), kCodes, countGroup);
-    column(countGroup)->addLayout(counterRow(QString(), m_codeCount, countGroup));
-    box->addWidget(countGroup, 0, Qt::AlignLeft);
+    box->addWidget(buildCountGroup("Количество Кодов:", "KOD", "NumKodEdit", kCodes, m_codeCount, page), 0,
+                   Qt::AlignLeft);
     auto* ids =
         add(new QGroupBox(QStringLiteral("Коды и полномочия по разделам:"), page), QStringLiteral("IdBox"));
     m_codes.reserve(kCodes);
@@ -498,10 +486,8 @@ QWidget* TL640Form::buildCodesPage() {
 QWidget* TL640Form::buildKeysPage() {
     auto* page = new QWidget;
     auto* box = new QVBoxLayout(page);
-    auto* countGroup = new QGroupBox(QStringLiteral("Количество Ключей ТМ:"), page);
-    m_keyCount = makeCounter(QStringLiteral("KEY"), QStringLiteral("NumKeyEdit"), kKeys, countGroup);
-    column(countGroup)->addLayout(counterRow(QString(), m_keyCount, countGroup));
-    box->addWidget(countGroup, 0, Qt::AlignLeft);
+    box->addWidget(buildCountGroup("Количество Ключей ТМ:", "KEY", "NumKeyEdit", kKeys, m_keyCount, page), 0,
+                   Qt::AlignLeft);
     m_keyPages = new QTabWidget(page);
     m_keys.reserve(kKeys);
     static constexpr std::array<const char*, kKeys / kKeysPerPage> kPageNames{"TM0132", "TM3264", "TM6496"};
