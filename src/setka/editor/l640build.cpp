@@ -16,6 +16,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "common/kvm_encoding.h"
 #include "setka/editor/l640.h"
@@ -28,6 +29,7 @@ using namespace setka;
 namespace {
 
 constexpr int kKeysPerPage = 32;
+constexpr int kKeyLength = 12;  // hexadecimal digits of a Touch Memory key
 constexpr int kBindingColumns = 8;
 constexpr int kReceiverBoxHeight = 136;  // with the page spacing, the receiver tabs start at 142
 
@@ -56,6 +58,16 @@ QStringList itemsOf(const std::array<const char*, N>& items) {
     for (const char* s : items) out << QString::fromUtf8(s);
     return out;
 }
+
+/// Key fields show what is typed in upper case; which characters stay is the key rule's matter.
+class UpperCase : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& /*position*/) const override {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
 
 QVBoxLayout* column(QWidget* parent) {
     auto* box = new QVBoxLayout(parent);
@@ -437,13 +449,15 @@ QWidget* TL640Form::buildAccessRows(const QString& editPrefix, const QString& bo
         if (!keys) add(head, QStringLiteral("Label%1").arg(m <= 8 ? 218 + m : 251 + m));
         grid->addWidget(head, 0, m + 1);
     }
+    auto* upperCase = keys ? new UpperCase(page) : nullptr;
     for (int n = first; n < first + count; ++n) {
         const int row = n - first + 1;
         AccessRowWidgets w;
         grid->addWidget(new QLabel(QStringLiteral("%1.").arg(n), page), row, 0, Qt::AlignRight);
         if (keys) {
             w.edit = add(new QLineEdit(page), editPrefix + QString::number(n));
-            w.edit->setMaxLength(12);
+            w.edit->setMaxLength(kKeyLength);
+            w.edit->setValidator(upperCase);
             w.edit->setFixedWidth(110);
         } else {
             w.edit = add(new MaskedField(MaskedField::Kind::Text, kCodeDigitCount, page),

@@ -235,7 +235,12 @@ private slots:
         QCOMPARE(name->count(), 57);
         QCOMPARE(name->itemText(56), QStringLiteral("пользовательское название"));
         QCOMPARE(control<QLabel>(&w.form, "LabelSimb1")->text(), QStringLiteral("(макс.8 симв. )"));
-        QCOMPARE(control<QLineEdit>(&w.form, "Key1")->maxLength(), 12);
+        auto* key = control<QLineEdit>(&w.form, "Key96");
+        QCOMPARE(key->maxLength(), 12);
+        control<UpDown>(&w.form, "KEY")->setPosition(96);  // a key row takes input only when in use
+        w.form.pageControl()->setEnabled(true);
+        QTest::keyClicks(key, QStringLiteral("ab12cdef3456z"));
+        QCOMPARE(key->text(), QStringLiteral("AB12CDEF3456"));
         QCOMPARE(radioItems(&w.form, "MemRazd"), (QStringList{"Вкл.", "Выкл."}));
     }
 
