@@ -1,0 +1,234 @@
+#pragma once
+// The settings editor window of setka (unit L640): every control of the three system variants,
+// their layout per variant, and the one-pass mapping between the controls and the editor model
+// (setka_model.h), with the rule effects showing an image sets off.
+//
+// Where the code lives:
+//   l640.cpp        the window, LayOut, ApplyImage / GatherImage / GatherCodes, factory settings
+//   l640build.cpp   the pages and controls, built in loops from the tables of l640tables.h
+//   l640tables.h    fixed names and captions of the repeated controls
+// The field rules that answer the installer's edits, the files, the exchange with the panel and
+// the help and web links come in files of their own; they reach the controls through names().
+#include <QWidget>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/dialog_service.h"
+#include "setka/editor/l640tables.h"
+#include "setka/editor/setka_model.h"
+#include "ui/field_widgets.h"
+#include "ui/name_index.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+
+namespace livna {
+
+/// The application title: the caption of every box the editor shows.
+inline constexpr const char* kSetkaTitle = "setka";
+
+class TL640Form : public QWidget {
+    Q_OBJECT
+public:
+    /// A seconds or count field: its edit and its up-down (the edit shows the position).
+    struct SecondsWidgets {
+        QLineEdit* edit = nullptr;
+        UpDown* counter = nullptr;
+    };
+    /// A code or key row: its edit and its 16 authority boxes.
+    struct AccessRowWidgets {
+        QLineEdit* edit = nullptr;
+        std::array<QCheckBox*, setka::kPartitions> boxes{};
+    };
+    struct PartitionWidgets {
+        QComboBox* name = nullptr;
+        QLineEdit* ownName = nullptr;
+        QLabel* labelSimb = nullptr;
+        std::array<QRadioButton*, 3> type{};  // ds0k, ds1k, ds2k
+        QButtonGroup* typeGroup = nullptr;
+        QCheckBox* avt = nullptr;
+        QCheckBox* tix = nullptr;
+        QCheckBox* krs = nullptr;
+        QCheckBox* iskl = nullptr;
+        QCheckBox* relay1 = nullptr;
+        QCheckBox* relay2 = nullptr;
+    };
+
+    /// Creates the window as the program opens it: bounds and name choices at their start items,
+    /// PanelKV shown for the Ливна-КВ family, the demo texts of the status bar in demo mode.
+    TL640Form(DialogService& dialogs, setka::LinkContext& context, QWidget* parent = nullptr);
+    ~TL640Form() override;
+
+    /// Shows, hides, enables and captions the controls for a system variant. The firmware's
+    /// minor number is kept for the on-line rows, which the exchange adds.
+    void LayOut(setka::SystemVariant variant, std::optional<int> minor = std::nullopt);
+
+    // ---- image <-> controls ------------------------------------------------------------------
+
+    /// Shows a SettingsImage and the held CodesImage in the controls of the editor's variant and
+    /// runs the rule effects that follows; what it mended is told in one box afterwards.
+    void ApplyImage(const SettingsImage& image, setka::ImageSource source = setka::ImageSource::Other);
+    /// A new SettingsImage from the controls; nothing after a box naming a field it cannot store.
+    std::optional<SettingsImage> GatherImage();
+    /// A new CodesImage from the controls; nothing after a box naming a code it cannot store.
+    std::optional<SettingsImage> GatherCodes();
+    /// "Заводские установки" (DefaultButton, F7).
+    void DefaultButtonClick();
+
+    /// Checks other operations call before gathering; their rules come with the field rules.
+    void RPDIChange(int editedIndex);
+    int RemoveDuplicateCodes();
+
+    /// Replaces the held CodesImage (a read from the panel or a file) before ApplyImage.
+    void setHeldCodes(const SettingsImage& codes);
+
+    // ---- rule effects (written once; the field rules call them too) ---------------------------
+
+    /// ChangeTip: krs and tix of a fire partition are off and disabled, of the others enabled;
+    /// a click on a type button also unticks them everywhere (untick), showing an image does not.
+    void partitionTypeRule(bool untick);
+    /// Changesound, Changelcd, SoundButtonClick, LCDButtonClick.
+    void durationEnablingRule();
+    /// Code rows 1..count in use, the rest emptied and disabled (NumKodEditChange).
+    void codeCountRule();
+    /// Key rows and key pages from the key count (NumKeyEditChange).
+    void keyCountRule();
+    /// OwnNamek and LabelSimbk show exactly while NameRzdk has the own-name item.
+    void ownNameRule(int k);
+
+    // ---- state (for the other parts of the editor and for tests) ------------------------------
+
+    const NameIndex& names() const { return m_names; }
+    const setka::L640View& view() const { return m_view; }
+    const setka::L640Tables& tables() const { return m_tables; }
+    setka::L640Tables& tables() { return m_tables; }
+    setka::LinkContext& context() { return m_context; }
+    setka::SystemVariant layoutVariant() const { return m_layoutVariant; }
+    std::optional<int> layoutMinor() const { return m_layoutMinor; }
+    QTabWidget* pageControl() const { return m_pages; }
+    /// Whether the tab of a page (named as the page) is shown, and its caption.
+    bool tabShown(const QString& page) const;
+    QString tabCaption(const QString& page) const;
+    QStatusBar* statusBar() const { return m_statusBar; }
+    QLabel* statusPanel(int i) const { return m_statusPanels.at(static_cast<std::size_t>(i)); }
+    /// Colours of a code or key row in use and not in use.
+    static QColor rowInUseColour();
+    static QColor rowNotInUseColour();
+
+private:
+    // building (l640build.cpp)
+    void buildControls();
+    QWidget* buildTopRow();
+    QWidget* buildPartitionsPage();
+    QWidget* buildKvPanel();
+    /// Three radio buttons by stored value (0 on, 1 off, 2 the third mode) and their duration.
+    QGroupBox* buildThreeWay(const char* caption, const setka::ThreeWay& names,
+                             std::array<QRadioButton*, 3>& buttons, SecondsWidgets& time,
+                             const char* counterName, const char* editName, QWidget* parent);
+    /// Two radio buttons, each given as {caption, name}.
+    QGroupBox* buildPair(const char* caption, const std::array<setka::NamedCaption, 2>& buttons,
+                         std::array<QRadioButton*, 2>& out, QWidget* parent);
+    /// "Статус  извещений.": per event its caption and two buttons named stem + suffix; the
+    /// buttons are given as {caption, suffix}.
+    template <std::size_t N>
+    QGroupBox* buildReportPairs(const std::array<setka::NamedCaption, N>& events,
+                                const std::array<setka::NamedCaption, 2>& buttons,
+                                std::array<std::array<QRadioButton*, 2>, N>& out, QWidget* parent);
+    QWidget* buildCodesPage();
+    /// The count of codes or keys in use: edit and up-down 0..maximum.
+    QGroupBox* buildCountGroup(const char* caption, const char* counterName, const char* editName,
+                               int maximum, SecondsWidgets& field, QWidget* parent);
+    QWidget* buildBindingsPage();
+    QWidget* buildKeysPage();
+    QWidget* buildNamesPage();
+    QWidget* buildObjectsPage();
+    QWidget* buildSystemNumbersPage();
+    QWidget* buildObjectReceiverPage(int receiver);
+    QWidget* buildAccessRows(const QString& editPrefix, const QString& boxPrefix, int first, int count,
+                             std::vector<AccessRowWidgets>& rows, bool keys);
+    SecondsWidgets makeCounter(const QString& counterName, const QString& editName, int maximum,
+                               QWidget* parent);
+    void connectEffects();
+    template <class W>
+    W* add(W* widget, const QString& name) {
+        return m_names.add(widget, name);
+    }
+    void setTabShown(const QString& page, bool shown);
+    void setTabCaption(const QString& page, const QString& caption);
+
+    // mapping (l640.cpp)
+    void showView();
+    void readView();
+    void tellReport(const setka::ApplyReport& report);
+    void refuse(const setka::Refusal& refusal);
+    /// The image gathered, or nothing after the box of the field it could not store.
+    std::optional<SettingsImage> taken(std::variant<SettingsImage, setka::Refusal> result);
+    void setRowInUse(AccessRowWidgets& row, bool inUse, bool editable);
+    void showImage(const setka::ApplyReport& report);
+    void runApplyEffects();
+
+private:
+    DialogService& m_dialogs;
+    setka::LinkContext& m_context;
+    setka::L640View m_view;
+    setka::L640Tables m_tables;
+    setka::SystemVariant m_layoutVariant;
+    std::optional<int> m_layoutMinor;
+    NameIndex m_names;
+    bool m_applying = false;  // the rules run once after the whole image is shown
+
+    QTabWidget* m_pages = nullptr;  // PageControl
+    QWidget* m_kvmPage = nullptr;   // the Ливна-КВ-М controls of TabSheetRazdel, covered by PanelKV
+    QStatusBar* m_statusBar = nullptr;
+    std::array<QLabel*, 2> m_statusPanels{};
+    QProgressBar* m_progress = nullptr;
+
+    // variants 1 and 3
+    MaskedField* m_password = nullptr;      // PasswordEdit
+    MaskedField* m_userPassword = nullptr;  // PasswordEdit2
+    SecondsWidgets m_exitDelay, m_entryDelay, m_sounderTime, m_backlightTime, m_externalTime;
+    SecondsWidgets m_codeCount, m_keyCount;          // KOD, KEY
+    std::array<QRadioButton*, 3> m_sounder{};        // by stored value: Keysound1, Keysound3, keysound2
+    std::array<QRadioButton*, 3> m_backlight{};      // by stored value: LCD_key1, LCD_key3, LCD_key2
+    std::array<QRadioButton*, 2> m_passwordReset{};  // password1, password2
+    std::array<std::array<QRadioButton*, 2>, setka::kKvmReports> m_kvmReports{};  // tr, ncp
+    RadioGroup* m_gsm = nullptr;
+    RadioGroup* m_kom671 = nullptr;
+    RadioGroup* m_memory = nullptr;
+    QComboBox* m_relay1 = nullptr;  // Rele1Combo
+    QComboBox* m_relay2 = nullptr;
+    std::array<PartitionWidgets, setka::kPartitions> m_partitions{};
+    std::array<MaskedField*, setka::kDetectors> m_bindings{};       // RPDrd
+    std::array<MaskedField*, setka::kDetectors> m_systemNumbers{};  // RPDIrd
+    std::array<QComboBox*, setka::kBorders> m_borders{};
+    std::vector<AccessRowWidgets> m_codes;
+    std::vector<AccessRowWidgets> m_keys;
+    QTabWidget* m_keyPages = nullptr;
+
+    // variant 5
+    MaskedField* m_kvEngineer = nullptr;                // paswrd1
+    MaskedField* m_kvAdmin = nullptr;                   // paswrd2
+    SecondsWidgets m_kvSounderTime, m_kvBacklightTime;  // SoundUpDown, LCDUpDown
+    std::array<QRadioButton*, 3> m_kvSounder{};  // by stored value: SoundButton1, SoundButton3, SoundButton2
+    std::array<QRadioButton*, 3> m_kvBacklight{};      // by stored value: LCDButton1, LCDButton3, LCDButton2
+    std::array<QRadioButton*, 2> m_kvPasswordReset{};  // ClearPaswrd1, ClearPaswrd2
+    std::array<std::array<QRadioButton*, 2>, setka::kKvReports> m_kvReports{};  // suffix 1, suffix 2
+    QComboBox* m_kvRelay1 = nullptr;                                            // ReleRI1
+    QComboBox* m_kvRelay2 = nullptr;
+    QComboBox* m_speed = nullptr;  // SpeedLine
+    std::array<MaskedField*, setka::kObjectFields> m_objects{};
+};
+
+}  // namespace livna
