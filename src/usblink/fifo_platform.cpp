@@ -140,9 +140,7 @@ std::string parentOf(const std::string& path) {
 
 }  // namespace
 
-std::string systemErrorText(int errnoValue) {
-    return std::strerror(errnoValue);
-}
+std::string systemErrorText(int errnoValue) { return std::strerror(errnoValue); }
 
 std::string defaultUsbRoot() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -169,8 +167,7 @@ std::string ensurePrivateRoot(const std::string& root, const std::string& defaul
         pos = root.find('/', pos + 1);
         partial = root.substr(0, pos);
         if (partial.empty()) continue;
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
-            return partial + ": " + systemErrorText(errno);
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return partial + ": " + systemErrorText(errno);
     }
     return checkPrivateRoot(root, defaultRoot, false);
 }
@@ -185,8 +182,7 @@ std::string ensureUsbRoot(const std::string& root) {
 
 FifoUsbPlatform::FifoUsbPlatform(std::string root) : m_root(std::move(root)) {
     struct sigaction current {};
-    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
-        ::signal(SIGPIPE, SIG_IGN);
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) ::signal(SIGPIPE, SIG_IGN);
 }
 
 EnumerateResult FifoUsbPlatform::enumerateInterfaces() {
