@@ -21,6 +21,12 @@ inline constexpr double kByteTimeMs = 10.0 * 1000.0 / 1200.0;
 struct LineOptions {
     bool paced = true;                    ///< false: bytes cross at once
     std::optional<std::size_t> echoStop;  ///< echo this many PC bytes, then none
+
+    static LineOptions fast() {
+        LineOptions o;
+        o.paced = false;
+        return o;
+    }
 };
 
 class PtyPanelPublisher {
