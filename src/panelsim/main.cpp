@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "common/settings_file.h"
 #include "panelsim/fifo_publisher.h"
 #include "panelsim/panelsim_options.h"
-#include "common/settings_file.h"
+#include "panelsim/pty_publisher.h"
+#include "panelsim/setka_panel_protocol.h"
+#include "setka/link/serial_port.h"
 #include "usblink/fifo_platform.h"
 
 namespace {
@@ -48,6 +51,57 @@ std::optional<SettingsImage> factoryImage(PanelSystem system) {
     return std::nullopt;
 }
 
+// A setka panel on a serial line: the pty is linked as <root>/COMn until the program ends.
+int runSetkaPanel(const PanelsimOptions& options) {
+    PanelBoard board(options.config);
+    seedSetkaBoard(board, options.config.versionCode);
+    SetkaPanelProtocol protocol(board, options.setkaFaults);
+    std::ofstream log;
+    if (!options.logPath.empty()) {
+        log.open(options.logPath, std::ios::trunc);
+        if (!log) {
+            std::cerr << "panelsim: cannot write " << options.logPath << '\n';
+            return 1;
+        }
+        board.setLogStream(&log);
+    }
+    LineOptions line;
+    line.paced = !options.fast;
+    line.echoStop = options.setkaFaults.echoStop;
+
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+
+    std::string error;
+    const std::string root = options.root.empty() ? setka::defaultComRoot() : options.root;
+    auto publisher = PtyPanelPublisher::publish(root, options.comNumber, protocol, line, error);
+    if (publisher) g_stopFd = publisher->stopDescriptor();
+    ::sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
+    if (!publisher) {
+        std::cerr << "panelsim: " << error << '\n';
+        return 1;
+    }
+    board.record(publisher->elapsedMs(), "start setka type " + std::to_string(board.typeCode()) +
+                                             " version " + std::to_string(board.versionCode()));
+    std::cout << "panelsim: " << publisher->linkPath() << " -> " << publisher->slavePath() << std::endl;
+    error = publisher->serve();
+    g_stopFd = -1;
+    publisher.reset();  // removes the link
+    if (!error.empty()) {
+        std::cerr << "panelsim: " << error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,6 +111,7 @@ int main(int argc, char** argv) {
         std::cerr << "panelsim: " << error << '\n' << kPanelsimUsage;
         return 2;
     }
+    if (options->link == PanelsimOptions::Link::Com) return runSetkaPanel(*options);
 
     PanelBoard board(options->config);
     const std::size_t imageSize = imageBlocks(options->config.system) * kBlockSize;
