@@ -148,9 +148,15 @@ std::string PtyPanelPublisher::serve() {
         double next = -1;
         if (!m_toPanel.empty()) next = m_toPanel.front().atMs;
         if (!m_toPc.empty()) next = next < 0 ? m_toPc.front().atMs : std::min(next, m_toPc.front().atMs);
-        const int timeout = next < 0 ? -1 : std::max(0, static_cast<int>(std::ceil(next - elapsedMs())));
+        // Sub-millisecond waits: a whole-millisecond poll would stretch every paced byte.
+        timespec wait{};
+        if (next >= 0) {
+            const double left = std::max(0.0, next - elapsedMs());
+            wait.tv_sec = static_cast<time_t>(left / 1000);
+            wait.tv_nsec = static_cast<long>(std::fmod(left, 1000.0) * 1e6);
+        }
         pollfd fds[2] = {{m_master, POLLIN, 0}, {m_stopRead, POLLIN, 0}};
-        const int r = ::poll(fds, 2, timeout);
+        const int r = ::ppoll(fds, 2, next < 0 ? nullptr : &wait, nullptr);
         if (r < 0) {
             if (errno == EINTR) continue;
             return describe("poll", errno);
