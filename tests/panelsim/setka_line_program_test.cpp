@@ -1,9 +1,7 @@
 // panelsim --link com: the program publishes a setka panel as COMn, the link's serial backend
 // reaches it, the faults act, the log names each request's configuration byte, and the link
 // goes when the program is stopped.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,10 +13,9 @@
 #include <sstream>
 #include <thread>
 
+#include "panelsim_process.h"
 #include "setka/link/link_chain.h"
 #include "setka/link/serial_port.h"
-
-extern char** environ;
 
 namespace livna::panelsim {
 namespace {
@@ -49,16 +46,9 @@ protected:
     }
 
     void start(std::vector<std::string> args) {
-        args.insert(args.begin(),
-                    {PANELSIM_PATH, "--link", "com", "--fast", "--root", root, "--log", base + "/log"});
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        ASSERT_EQ(::posix_spawn(&m_pid, PANELSIM_PATH, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
+        args.insert(args.begin(), {"--link", "com", "--fast", "--root", root, "--log", base + "/log"});
+        m_pid = spawnPanelsim(std::move(args));
+        ASSERT_GT(m_pid, 0);
         for (int i = 0; i < 500 && !fs::is_symlink(root + "/COM1"); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         ASSERT_TRUE(fs::is_symlink(root + "/COM1")) << "panelsim did not publish COM1";

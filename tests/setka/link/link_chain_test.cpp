@@ -62,13 +62,6 @@ private:
 
 class LinkChainOnPty : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() / ("livna-chain-test-" + std::to_string(::getpid()));
-        fs::create_directories(root);
-        fs::permissions(root, fs::perms::owner_all);
-    }
-    void TearDown() override { fs::remove_all(root); }
-
     std::unique_ptr<LinkPort> open() {
         RecordingSleeper settle;
         auto opened = openSerialPort(root.string(), 1, settle);
@@ -89,7 +82,8 @@ protected:
         return result.get();
     }
 
-    fs::path root;
+    test::PrivateRoot m_root{"livna-chain-test"};
+    const fs::path& root = m_root.path();
 };
 
 std::vector<int> pattern(std::size_t n, int seed) {

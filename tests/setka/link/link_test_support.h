@@ -1,6 +1,9 @@
 #pragma once
 // What the link tests share: a sink that records the events it is handed, and a simulated
 // setka panel on an in-memory serial line on virtual time.
+#include <unistd.h>
+
+#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <vector>
@@ -10,6 +13,24 @@
 #include "setka/link/link_chain.h"
 
 namespace livna::setka::test {
+
+/// A folder of this user's alone for one test, removed after it.
+class PrivateRoot {
+public:
+    explicit PrivateRoot(const std::string& name)
+        : m_path(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(m_path);
+        std::filesystem::permissions(m_path, std::filesystem::perms::owner_all);
+    }
+    ~PrivateRoot() { std::filesystem::remove_all(m_path); }
+    PrivateRoot(const PrivateRoot&) = delete;
+    PrivateRoot& operator=(const PrivateRoot&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+    std::string str() const { return m_path.string(); }
+
+private:
+    std::filesystem::path m_path;
+};
 
 /// Runs each event at once on the worker's thread and keeps it.
 class RecordingSink : public LinkEventSink {

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "link_test_support.h"
 #include "setka/link/serial_port.h"
 
 namespace livna::setka {
@@ -45,13 +46,8 @@ std::size_t openDescriptors() {
 
 class ComRoot : public ::testing::Test {
 protected:
-    void SetUp() override {
-        root = fs::temp_directory_path() / ("livna-com-test-" + std::to_string(::getpid()));
-        fs::create_directories(root);
-        fs::permissions(root, fs::perms::owner_all);
-    }
-    void TearDown() override { fs::remove_all(root); }
-    fs::path root;
+    test::PrivateRoot m_root{"livna-com-test"};
+    const fs::path& root = m_root.path();
 };
 
 TEST_F(ComRoot, comNumbersResolveToTheirLinksElseTtyS) {
