@@ -76,4 +76,16 @@ struct PortOpenResult {
 /// The message the installer sees when a port does not open.
 std::string openFailureMessage(PortKind kind, int comNumber);
 
+class FtdiApi;
+
+/// What the ports are opened through; chosen where the program is assembled.
+struct PortBackends {
+    std::string comRoot;         ///< where COMn links are looked for (serial_port.h)
+    FtdiApi* ftdi = nullptr;     ///< the bridge's library
+    Sleeper* sleeper = nullptr;  ///< the serial port's settling pause
+};
+
+/// Opens the serial port COMn or the bridge (comNumber unused).
+PortOpenResult openLinkPort(PortKind kind, int comNumber, const PortBackends& backends);
+
 }  // namespace livna::setka

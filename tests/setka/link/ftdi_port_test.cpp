@@ -47,6 +47,18 @@ TEST(FtdiPort, noBridgeIsTheUsbMessageAndNothingIsClosed) {
     EXPECT_EQ(openFailureMessage(PortKind::Usb, 1), "Прибор Л-640 отключен от линии USB.");
 }
 
+TEST(FtdiPort, openedByKindThroughTheBackends) {
+    BridgedPanel panel;
+    PortBackends backends;
+    backends.ftdi = &panel.api;
+    auto opened = openLinkPort(PortKind::Usb, 1, backends);
+    ASSERT_NE(opened.port, nullptr);
+    EXPECT_EQ(opened.port->kind(), PortKind::Usb);
+    opened.port.reset();
+    panel.api.unplug();
+    EXPECT_EQ(openLinkPort(PortKind::Usb, 1, backends).port, nullptr);
+}
+
 TEST(FtdiPort, libftdiWithoutABridgeDoesNotOpen) {
     LibFtdiApi api;
     const PortOpenResult r = openFtdiPort(api);

@@ -65,11 +65,19 @@ TEST_F(ComRoot, comNumbersResolveToTheirLinksElseTtyS) {
         EXPECT_EQ(error, "");
     }
     RecordingSleeper sleeper;
+    std::vector<std::unique_ptr<LinkPort>> held;
     for (int n : {1, 10}) {
         auto opened = openSerialPort(root.string(), n, sleeper);
         ASSERT_NE(opened.port, nullptr) << opened.systemText;
         EXPECT_EQ(opened.port->kind(), PortKind::Com);
+        held.push_back(std::move(opened.port));
     }
+    PortBackends backends;
+    backends.comRoot = root.string();
+    backends.sleeper = &sleeper;
+    auto byKind = openLinkPort(PortKind::Com, 10, backends);
+    EXPECT_EQ(byKind.port, nullptr);  // COM10 is still held
+    EXPECT_NE(byKind.systemText, "");
     EXPECT_EQ(sleeper.pauses(), (std::vector<int>{kSerialSettleMs, kSerialSettleMs}));
     EXPECT_EQ(openSerialPort(root.string(), 11, sleeper).port, nullptr);
     EXPECT_EQ(openFailureMessage(PortKind::Com, 10), "Порт COM10 занят другой программой или не доступен.");
