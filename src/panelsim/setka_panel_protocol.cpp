@@ -115,6 +115,9 @@ void SetkaPanelProtocol::request(double timeMs, std::vector<std::uint8_t>& out) 
     if (command < kReadSettings || command > kWriteCodes || r[3] != crc8Maxim(std::span(r).first<3>())) {
         m_board.record(timeMs,
                        "bad request " + hex(r[0]) + " " + hex(r[1]) + " " + hex(r[2]) + " " + hex(r[3]));
+        // A stray 0x55 before a request: look for the next header among the bytes after it.
+        m_rx.assign(r.begin() + 1, r.end());
+        while (!m_rx.empty() && m_rx.front() != kHeader) m_rx.erase(m_rx.begin());
         return;
     }
     m_board.record(timeMs, "request " + hex(command) + " config " + hex(r[1]));
