@@ -100,7 +100,8 @@ StepResult LinkWorker::fail(LinkEventCode event) {
 
 StepResult LinkWorker::portFailure(const IoOutcome& outcome) {
     if (outcome.status == IoStatus::Cancelled || stopped()) return StepResult::ended(StepStatus::Stopped);
-    // A write that did not go out ends the exchange where the installer can see it.
+    // A port that failed (a write that did not go out, a device gone) ends the exchange where
+    // the installer can see it.
     StepResult r = fail(LinkEventCode::NotConnected);
     r.systemText = outcome.systemText;
     return r;
