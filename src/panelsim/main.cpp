@@ -9,9 +9,12 @@
 #include <string>
 #include <vector>
 
+#include "common/settings_file.h"
 #include "panelsim/fifo_publisher.h"
 #include "panelsim/panelsim_options.h"
-#include "common/settings_file.h"
+#include "panelsim/pty_publisher.h"
+#include "panelsim/setka_panel_protocol.h"
+#include "setka/link/serial_port.h"
 #include "usblink/fifo_platform.h"
 
 namespace {
@@ -48,6 +51,69 @@ std::optional<SettingsImage> factoryImage(PanelSystem system) {
     return std::nullopt;
 }
 
+// Records the board's requests in the file at path, if one is named.
+bool keepLog(const std::string& path, std::ofstream& log, PanelBoard& board) {
+    if (path.empty()) return true;
+    log.open(path, std::ios::trunc);
+    if (!log) {
+        std::cerr << "panelsim: cannot write " << path << '\n';
+        return false;
+    }
+    board.setLogStream(&log);
+    return true;
+}
+
+// Holds SIGINT and SIGTERM back and routes them to onSignal; the caller lets them in once the
+// handler has somewhere to write.
+sigset_t holdStopSignals() {
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    ::sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+    return stopSignals;
+}
+
+// A setka panel on a serial line: the pty is linked as <root>/COMn until the program ends.
+int runSetkaPanel(const PanelsimOptions& options) {
+    PanelBoard board(options.config);
+    seedSetkaBoard(board, options.config.versionCode);
+    SetkaPanelProtocol protocol(board, options.setkaFaults);
+    std::ofstream log;
+    if (!keepLog(options.logPath, log, board)) return 1;
+    LineOptions line;
+    line.paced = !options.fast;
+    line.echoStop = options.setkaFaults.echoStop;
+
+    const sigset_t stopSignals = holdStopSignals();
+
+    std::string error;
+    const std::string root = options.root.empty() ? setka::defaultComRoot() : options.root;
+    auto publisher = PtyPanelPublisher::publish(root, options.comNumber, protocol, line, error);
+    if (publisher) g_stopFd = publisher->stopDescriptor();
+    ::sigprocmask(SIG_UNBLOCK, &stopSignals, nullptr);
+    if (!publisher) {
+        std::cerr << "panelsim: " << error << '\n';
+        return 1;
+    }
+    board.record(publisher->elapsedMs(), "start setka type " + std::to_string(board.typeCode()) +
+                                             " version " + std::to_string(board.versionCode()));
+    std::cout << "panelsim: " << publisher->linkPath() << " -> " << publisher->slavePath() << std::endl;
+    error = publisher->serve();
+    g_stopFd = -1;
+    publisher.reset();  // removes the link
+    if (!error.empty()) {
+        std::cerr << "panelsim: " << error << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -61,6 +127,7 @@ int main(int argc, char** argv) {
         std::cout << kPanelsimUsage;
         return 0;
     }
+    if (options->link == PanelsimOptions::Link::Com) return runSetkaPanel(*options);
 
     PanelBoard board(options->config);
     const std::size_t imageSize = imageBlocks(options->config.system) * kBlockSize;
@@ -78,14 +145,7 @@ int main(int argc, char** argv) {
     }
 
     std::ofstream log;
-    if (!options->logPath.empty()) {
-        log.open(options->logPath, std::ios::trunc);
-        if (!log) {
-            std::cerr << "panelsim: cannot write " << options->logPath << '\n';
-            return 1;
-        }
-        board.setLogStream(&log);
-    }
+    if (!keepLog(options->logPath, log, board)) return 1;
     if (!options->savePath.empty()) {
         const std::string savePath = options->savePath;
         board.setOnAcceptedWrite([savePath](const PanelBoard& b, int) {
@@ -96,16 +156,7 @@ int main(int argc, char** argv) {
 
     // A stop signal that arrives while the folder is being published must still remove it: hold
     // the signals back until the handler has somewhere to write, then let any pending one in.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    ::sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    ::sigaction(SIGINT, &sa, nullptr);
-    ::sigaction(SIGTERM, &sa, nullptr);
+    const sigset_t stopSignals = holdStopSignals();
     ::signal(SIGPIPE, SIG_IGN);
 
     const std::string root = options->root.empty() ? defaultUsbRoot() : options->root;

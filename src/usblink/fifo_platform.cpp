@@ -153,15 +153,15 @@ std::string defaultUsbRoot() {
     return base + "/" + kUsbInterfaceGuid;
 }
 
-std::string checkUsbRoot(const std::string& root, bool mayBeMissing) {
+std::string checkPrivateRoot(const std::string& root, const std::string& defaultRoot, bool mayBeMissing) {
     if (std::string e = checkOwnedFolder(root, mayBeMissing); !e.empty()) return e;
     // The default root's parent is this program's own folder too: in a shared /tmp someone else
     // could create it first and swap the root beneath it.
-    if (root == defaultUsbRoot()) return checkOwnedFolder(parentOf(root), mayBeMissing);
+    if (root == defaultRoot) return checkOwnedFolder(parentOf(root), mayBeMissing);
     return {};
 }
 
-std::string ensureUsbRoot(const std::string& root) {
+std::string ensurePrivateRoot(const std::string& root, const std::string& defaultRoot) {
     std::string partial;
     std::size_t pos = 0;
     while (pos != std::string::npos) {
@@ -170,7 +170,15 @@ std::string ensureUsbRoot(const std::string& root) {
         if (partial.empty()) continue;
         if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return partial + ": " + systemErrorText(errno);
     }
-    return checkUsbRoot(root, false);
+    return checkPrivateRoot(root, defaultRoot, false);
+}
+
+std::string checkUsbRoot(const std::string& root, bool mayBeMissing) {
+    return checkPrivateRoot(root, defaultUsbRoot(), mayBeMissing);
+}
+
+std::string ensureUsbRoot(const std::string& root) {
+    return ensurePrivateRoot(root, defaultUsbRoot());
 }
 
 FifoUsbPlatform::FifoUsbPlatform(std::string root) : m_root(std::move(root)) {

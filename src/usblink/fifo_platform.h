@@ -24,6 +24,12 @@ std::string checkUsbRoot(const std::string& root, bool mayBeMissing);
 /// Returns an error text, or an empty string on success.
 std::string ensureUsbRoot(const std::string& root);
 
+/// Checks that root is a real folder owned by this user, and so is its parent when root is
+/// defaultRoot (a folder of this user under a shared /tmp). Error text, or empty when it may be used.
+std::string checkPrivateRoot(const std::string& root, const std::string& defaultRoot, bool mayBeMissing);
+/// Creates root and its missing parents with mode 0700, then checks it as checkPrivateRoot does.
+std::string ensurePrivateRoot(const std::string& root, const std::string& defaultRoot);
+
 /// The system's message text for an errno value.
 std::string systemErrorText(int errnoValue);
 

@@ -21,9 +21,10 @@ inline constexpr const char* kReadPipeName = "PIPE01";   ///< panel to PC
 /// Outcome of one pipe operation. Each code has one meaning.
 enum class IoStatus {
     Ok,
-    TimedOut,  ///< the time limit passed before the operation completed
-    Closed,    ///< the other side is gone (end of file, broken pipe)
-    Failed,    ///< any other error of the operating system
+    TimedOut,   ///< the time limit passed before the operation completed
+    Closed,     ///< the other side is gone (end of file, broken pipe)
+    Failed,     ///< any other error of the operating system
+    Cancelled,  ///< the caller's side cancelled the operation (setka's LinkPort::cancel)
 };
 
 struct IoOutcome {
@@ -104,8 +105,10 @@ public:
         for (int p : m_pauses) sum += p;
         return sum;
     }
-    /// Virtual time: the sum of the pauses so far.
+    /// Virtual time: the sum of the pauses so far, and of the waits advanced by a simulated line.
     double nowMs() const { return m_nowMs; }
+    /// Moves virtual time on without a pause of the caller's: a simulated device waiting.
+    void advanceMs(double ms) { m_nowMs += ms; }
     void clear() { m_pauses.clear(); }
 
 private:

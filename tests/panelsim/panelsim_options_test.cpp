@@ -41,6 +41,48 @@ TEST(PanelsimOptions, validCommandLines) {
     }
 }
 
+TEST(PanelsimOptions, setkaLineAndItsFaults) {
+    std::string error;
+    auto o =
+        parsePanelsimOptions({"--fault", "refuse:93", "--link", "com", "--com", "10", "--fast", "--fault",
+                              "crc:codes", "--fault", "write:settings", "--fault", "answer-from:10",
+                              "--fault", "header0", "--fault", "echo-stop:40", "--fault", "silent:7"},
+                             error);
+    ASSERT_TRUE(o.has_value()) << error;
+    EXPECT_EQ(o->link, PanelsimOptions::Link::Com);
+    EXPECT_EQ(o->comNumber, 10);
+    EXPECT_TRUE(o->fast);
+    EXPECT_EQ(o->config.typeCode, 9u);
+    EXPECT_EQ(o->config.versionCode, 32u);
+    const SetkaFaults& f = o->setkaFaults;
+    EXPECT_EQ(f.refused, std::vector<int>{0x93});
+    EXPECT_TRUE(f.crcCodes);
+    EXPECT_FALSE(f.crcSettings);
+    EXPECT_FALSE(f.crcConnect);
+    EXPECT_TRUE(f.writeSettingsRefused);
+    EXPECT_FALSE(f.writeCodesRefused);
+    EXPECT_EQ(f.answerFrom, 10);
+    EXPECT_TRUE(f.header0);
+    EXPECT_EQ(f.echoStop, 40u);
+    EXPECT_EQ(o->config.faults, (std::vector<PanelFault>{{K::SilentAfter, {}, 7}}));
+
+    o = parsePanelsimOptions({"--link", "com", "--fault", "crc", "--type", "10", "--version", "53"}, error);
+    ASSERT_TRUE(o.has_value()) << error;
+    EXPECT_TRUE(o->setkaFaults.crcConnect && o->setkaFaults.crcSettings && o->setkaFaults.crcCodes);
+    EXPECT_EQ(o->config.typeCode, 10u);
+    EXPECT_EQ(o->config.versionCode, 53u);
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"--link", "com", "--fault", "refuse:95"},
+          {"--link", "com", "--fault", "read:3"},
+          {"--link", "com", "--fault", "answer-from:0"},
+          {"--link", "serial"},
+          {"--com", "11"},
+          {"--fault", "header0"}}) {
+        EXPECT_FALSE(parsePanelsimOptions(bad, error).has_value()) << bad.back();
+    }
+}
+
 TEST(PanelsimOptions, pathsAreKept) {
     std::string error;
     const auto o = parsePanelsimOptions(

@@ -17,6 +17,7 @@
 #include "common/settings_file.h"
 #include "panelsim/fifo_publisher.h"
 #include "panelsim/panelsim_options.h"
+#include "panelsim_process.h"
 #include "usblink/fifo_platform.h"
 #include "usblink/usb_link.h"
 
@@ -95,17 +96,9 @@ protected:
 
     /// Starts panelsim on the private root without waiting for anything.
     void spawn(std::vector<std::string> args) {
-        args.insert(args.begin(), {PANELSIM_PATH, "--root", root});
-        std::vector<char*> argv;
-        for (auto& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        const int rc = ::posix_spawn(&pid, PANELSIM_PATH, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ASSERT_EQ(rc, 0);
+        args.insert(args.begin(), {"--root", root});
+        const pid_t pid = spawnPanelsim(std::move(args));
+        ASSERT_GT(pid, 0);
         m_pids.push_back(pid);
     }
 
