@@ -199,13 +199,11 @@ void TL640MSettingsForm::readFromPanel() {
     }
     QStringList told;
     if (!failed.empty()) {
-        setStatus(
-            QStringLiteral("Настройки не считаны из прибора: не прочитан %1.").arg(blocksPhrase(failed)));
+        setStatus(QStringLiteral("Настройки не считаны из прибора: %1.").arg(blocksNotRead(failed)));
         told << settingsReadFailure(failed);
     } else {
-        setStatus(
-            QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: не прочитан %1.")
-                .arg(blocksPhrase(failedRegistration)));
+        setStatus(QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: %1.")
+                      .arg(blocksNotRead(failedRegistration)));
     }
     if (!failedRegistration.empty()) told << registrationReadFailure(failedRegistration);
     tellFailedBlocks(context().dialogs, told);
@@ -263,9 +261,8 @@ void TL640MSettingsForm::WriteButtonClick() {
                 const std::vector<int> failedRegistration =
                     writeBlocks(*usb, kRegistrationBlocks, SettingsImage(*copy), blockShown(false)).failed;
                 if (!failedRegistration.empty()) {
-                    registrationStatus =
-                        QStringLiteral("сведения о регистрации записаны не полностью: не записан %1")
-                            .arg(blocksPhrase(failedRegistration));
+                    registrationStatus = QStringLiteral("сведения о регистрации записаны не полностью: %1")
+                                             .arg(blocksNotWritten(failedRegistration));
                     told << registrationWriteFailure(failedRegistration);
                 }
             } else {
@@ -285,8 +282,8 @@ void TL640MSettingsForm::WriteButtonClick() {
         return;
     }
     if (!failed.empty()) {
-        setStatus(QStringLiteral("Настройки записаны в прибор не полностью: не записан %1. Повторите запись.")
-                      .arg(blocksPhrase(failed)));
+        setStatus(QStringLiteral("Настройки записаны в прибор не полностью: %1. Повторите запись.")
+                      .arg(blocksNotWritten(failed)));
         told.prepend(settingsWriteFailure(failed));
     } else {
         setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));
