@@ -18,26 +18,25 @@ std::string emailUrl(const QString& address) {
 }
 
 std::string openFailureText(const std::string& target, const QString& currentDir) {
+    // The file or the address stands alone on the last line, so that it can be copied as it is.
     const QString text = QString::fromStdString(target);
-    if (text.startsWith(QStringLiteral("mailto:"))) {
-        const QString address = QUrl(text).path();
-        return QStringLiteral(
+    QString told;
+    if (text.startsWith(QStringLiteral("mailto:")))
+        told = QStringLiteral(
                    "Не удалось открыть почтовую программу: на компьютере не найдена программа для писем.\n"
-                   "Напишите письмо по адресу %1.")
-            .arg(address)
-            .toStdString();
-    }
-    if (text.contains(QStringLiteral("://")))
-        return QStringLiteral(
+                   "Напишите письмо по адресу:\n%1")
+                   .arg(QUrl(text).path());
+    else if (text.contains(QStringLiteral("://")))
+        told = QStringLiteral(
                    "Не удалось открыть ссылку: на компьютере не найден обозреватель.\n"
-                   "Откройте в обозревателе адрес %1.")
-            .arg(text)
-            .toStdString();
-    return QStringLiteral(
-               "Не удалось открыть справку: на компьютере не найдена программа для ее просмотра.\n"
-               "Откройте файл %1.")
-        .arg(QDir::toNativeSeparators(QDir(currentDir).absoluteFilePath(text)))
-        .toStdString();
+                   "Откройте в обозревателе адрес:\n%1")
+                   .arg(text);
+    else
+        told = QStringLiteral(
+                   "Не удалось открыть справку: на компьютере не найдена программа для ее просмотра.\n"
+                   "Откройте файл:\n%1")
+                   .arg(QDir::toNativeSeparators(QDir(currentDir).absoluteFilePath(text)));
+    return told.toStdString();
 }
 
 }  // namespace livna
