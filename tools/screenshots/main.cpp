@@ -10,9 +10,10 @@
 #include <cstdio>
 #include <functional>
 
-#include "fake_services.h"
+#include "common/launcher.h"
 #include "kvm_editor/l640msettingsunit.h"
 #include "ui/application.h"
+#include "ui/qt_dialog_service.h"
 #include "wizard/bootunit.h"
 #include "wizard/infounit.h"
 #include "wizard/modeselectunit.h"
@@ -56,8 +57,11 @@ int main(int argc, char** argv) {
     }
     installQtTranslations(app, QCoreApplication::applicationDirPath());
     const QDir out(QDir(QString::fromLocal8Bit(argv[1])).absolutePath());
-    test::FakeServices fake;
-    WizardWindows windows(fake.ctx);
+    QtDialogService dialogs;
+    RecordingLauncher launcher;
+    WizardState state;
+    AppContext ctx{dialogs, launcher, state};
+    WizardWindows windows(ctx);
 
     bool saved = true;
     choose(windows.boot(), QStringLiteral("Ливна-КВ-М"));
@@ -65,7 +69,7 @@ int main(int argc, char** argv) {
     choose(windows.modeSelect(), QStringLiteral("Настройка прибора"));
     saved &= shoot(windows.modeSelect(), out, QStringLiteral("wizard_job"));
     // Showing the job window cleared the job; the preparation lists what the first two chose.
-    fake.state = {SystemType::Kvm, OperationMode::Settings};
+    state = {SystemType::Kvm, OperationMode::Settings};
     windows.info()->show();
     auto* next = windows.info()->findChild<QPushButton*>(QStringLiteral("NextButton"));
     waitFor([next] { return next == nullptr || next->isEnabled(); });
