@@ -32,6 +32,9 @@ constexpr auto kRegistrationBlocks = blocksPacked(std::array<std::uint8_t, 4>{2,
 
 constexpr const char* kTextReading = "Чтение настроек из прибора";
 constexpr const char* kTextRead = "Настройки успешно считаны из прибора.";
+// A read whose image the rules corrected: the box has named the fields.
+constexpr const char* kTextReadCorrected =
+    "Настройки считаны из прибора, недопустимые в окне значения исправлены.";
 constexpr const char* kTextReadingRegistration = "Чтение сведений о регистрации из файла";
 constexpr const char* kTextWriting = "Запись настроек в прибор.";
 constexpr const char* kTextWritten = "Настройки успешно записаны в прибор.";
@@ -194,7 +197,7 @@ void TL640MSettingsForm::readFromPanel() {
     if (m_registrationOption->isChecked()) failedRegistration = readRegistrationBlocks();
 
     if (failed.empty() && failedRegistration.empty()) {
-        setStatus(QString::fromUtf8(kTextRead));
+        setStatus(QString::fromUtf8(m_imageCorrected ? kTextReadCorrected : kTextRead));
         return;
     }
     QStringList told;

@@ -498,6 +498,35 @@ private slots:
         QCOMPARE(requests(rig.board()), kSettingsReads);  // the blocks after it are still asked for
     }
 
+    // One read, one verdict: a panel whose passwords hold zeros gives one box naming both
+    // passwords, and the status says the values were corrected, not that all went well.
+    void read_zeroInBothPasswords_oneBoxNamingBoth() {
+        SettingsImage panel = factoryImage();
+        for (std::size_t i : {3, 4, 41, 42}) panel[i] = 128;  // the digit 0
+        Rig rig;
+        rig.board().loadImage(panel);
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            QStringList corrections;
+            for (const QString& text : rig.messageTexts())
+                if (text.contains(QStringLiteral("исправлениями")) ||
+                    text.contains(QStringLiteral("0 недопустим")))
+                    corrections << text;
+            QCOMPARE(corrections.size(), 1);
+            QVERIFY2(corrections[0].contains(QStringLiteral("«Пароль пользователя»: цифра 0 удалена.")) &&
+                         corrections[0].contains(QStringLiteral("«Пароль инженера»: цифра 0 удалена.")),
+                     qPrintable(corrections[0]));
+            QCOMPARE(status(e),
+                     QString("Настройки считаны из прибора, недопустимые в окне значения исправлены."));
+            // The next read of a clean panel is a plain success again.
+            rig.board().loadImage(factoryImage());
+            rig.fake.dialogs.clear();
+            click(e, "ReadButton");
+            QCOMPARE(status(e), kRead);
+            QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+        });
+    }
+
     // A panel with fewer codes and keys in use than the editor showed: the rows beyond its
     // counts are greyed and locked once the read is shown, as when a file is loaded.
     void read_fewerCodesAndKeys_locksTheRowsBeyond() {
