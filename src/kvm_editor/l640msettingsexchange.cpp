@@ -32,6 +32,9 @@ constexpr auto kRegistrationBlocks = blocksPacked(std::array<std::uint8_t, 4>{2,
 
 constexpr const char* kTextReading = "Чтение настроек из прибора";
 constexpr const char* kTextRead = "Настройки успешно считаны из прибора.";
+// A read whose image the rules corrected: the box has named the fields.
+constexpr const char* kTextReadCorrected =
+    "Настройки считаны из прибора, недопустимые в окне значения исправлены.";
 constexpr const char* kTextReadingRegistration = "Чтение сведений о регистрации из файла";
 constexpr const char* kTextWriting = "Запись настроек в прибор.";
 constexpr const char* kTextWritten = "Настройки успешно записаны в прибор.";
@@ -194,18 +197,16 @@ void TL640MSettingsForm::readFromPanel() {
     if (m_registrationOption->isChecked()) failedRegistration = readRegistrationBlocks();
 
     if (failed.empty() && failedRegistration.empty()) {
-        setStatus(QString::fromUtf8(kTextRead));
+        setStatus(QString::fromUtf8(m_imageCorrected ? kTextReadCorrected : kTextRead));
         return;
     }
     QStringList told;
     if (!failed.empty()) {
-        setStatus(
-            QStringLiteral("Настройки не считаны из прибора: не прочитан %1.").arg(blocksPhrase(failed)));
+        setStatus(QStringLiteral("Настройки не считаны из прибора: %1.").arg(blocksNotRead(failed)));
         told << settingsReadFailure(failed);
     } else {
-        setStatus(
-            QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: не прочитан %1.")
-                .arg(blocksPhrase(failedRegistration)));
+        setStatus(QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: %1.")
+                      .arg(blocksNotRead(failedRegistration)));
     }
     if (!failedRegistration.empty()) told << registrationReadFailure(failedRegistration);
     tellFailedBlocks(context().dialogs, told);
@@ -263,9 +264,8 @@ void TL640MSettingsForm::WriteButtonClick() {
                 const std::vector<int> failedRegistration =
                     writeBlocks(*usb, kRegistrationBlocks, SettingsImage(*copy), blockShown(false)).failed;
                 if (!failedRegistration.empty()) {
-                    registrationStatus =
-                        QStringLiteral("сведения о регистрации записаны не полностью: не записан %1")
-                            .arg(blocksPhrase(failedRegistration));
+                    registrationStatus = QStringLiteral("сведения о регистрации записаны не полностью: %1")
+                                             .arg(blocksNotWritten(failedRegistration));
                     told << registrationWriteFailure(failedRegistration);
                 }
             } else {
@@ -285,8 +285,8 @@ void TL640MSettingsForm::WriteButtonClick() {
         return;
     }
     if (!failed.empty()) {
-        setStatus(QStringLiteral("Настройки записаны в прибор не полностью: не записан %1. Повторите запись.")
-                      .arg(blocksPhrase(failed)));
+        setStatus(QStringLiteral("Настройки записаны в прибор не полностью: %1. Повторите запись.")
+                      .arg(blocksNotWritten(failed)));
         told.prepend(settingsWriteFailure(failed));
     } else {
         setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));

@@ -74,7 +74,10 @@ void TL640MSettingsForm::LoadBitBtnClick() {
     setStatus(QStringLiteral("Чтение настроек из файла"));
     const auto chosen = context().dialogs.openFile(
         {"Открытие файла настроек", kSettingsFilter, 1, "cfg", "Conf", kKvmSettingsPattern});
-    if (chosen && !readSettingsFile(QString::fromStdString(*chosen))) return;
+    if (chosen && !readSettingsFile(QString::fromStdString(*chosen))) {
+        setStatus(QStringLiteral("Чтение настроек из файла не выполнено"));
+        return;
+    }
     setStatus(QStringLiteral("Чтение настроек из файла завершено"));
     if (m_registrationOption->isChecked()) loadRegistrationCopy();
 }
@@ -118,9 +121,17 @@ void TL640MSettingsForm::SaveBitBtnClick() {
     setStatus(QStringLiteral("Запись настроек в файл"));
     const auto chosen = context().dialogs.saveFile({"Сохранение файла настроек", kSettingsFilter, 1, "cfg",
                                                     "Conf", kvmSettingsFileName(m_dateStamp.toStdString())});
-    if (!chosen) return;
+    // From here on every way out that writes nothing says so, instead of leaving the line above.
+    const QString notWritten = QStringLiteral("Запись настроек в файл не выполнена");
+    if (!chosen) {
+        setStatus(notWritten);
+        return;
+    }
     auto image = GatherImage();
-    if (!image) return;  // the refused field has been named; nothing is written
+    if (!image) {  // the refused field has been named; nothing is written
+        setStatus(notWritten);
+        return;
+    }
     // A settings file never carries these panel values.
     for (std::size_t i : {39, 38, 9, 8, 7, 6}) (*image)[i] = 0;
     m_tmpLines.clear();
@@ -130,10 +141,14 @@ void TL640MSettingsForm::SaveBitBtnClick() {
     if (askOverwrite(context().dialogs, path)) {
         if (const auto error = writeSettingsFile(toPath(path), *image)) {
             showFileError(context().dialogs, QString::fromStdString(describe(*error)));
+            setStatus(notWritten);
             return;
         }
     }
-    if (m_registrationOption->isChecked() && !saveRegistrationCopy()) return;
+    if (m_registrationOption->isChecked() && !saveRegistrationCopy()) {
+        setStatus(QStringLiteral("Настройки записаны в файл, копия сведений о регистрации не записана"));
+        return;
+    }
     setStatus(QStringLiteral("Запись конфигурации в файл завершена"));
 }
 

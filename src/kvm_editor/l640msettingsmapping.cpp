@@ -65,13 +65,19 @@ void TL640MSettingsForm::enforceFirePartitions() {
 }
 
 void TL640MSettingsForm::ApplyImage(const SettingsImage& image) {
-    const kvm::Settings s = kvm::decode(image).settings;
-    struct Guard {
-        bool& flag;
-        explicit Guard(bool& f) : flag(f) { flag = true; }
-        ~Guard() { flag = false; }
-    } guard(m_applying);
+    {
+        struct Guard {
+            bool& flag;
+            explicit Guard(bool& f) : flag(f) { flag = true; }
+            ~Guard() { flag = false; }
+        } guard(m_applying);
+        showSettings(kvm::decode(image).settings);
+    }
+    // One box for the whole image, after it is shown, rather than one per rule as it goes.
+    tellApplyChanges();
+}
 
+void TL640MSettingsForm::showSettings(const kvm::Settings& s) {
     // 1..2: tabs, communicators, user password (one character at a time: each change runs the
     // password rule, which drops a digit 0 with its warning).
     // While an exchange runs (a read shows its image before the registration blocks come) the

@@ -34,12 +34,33 @@ QColor TL640MSettingsForm::rowNotInUseColour() {
     return QApplication::palette("QMenu").color(QPalette::Window);
 }
 
+void TL640MSettingsForm::tellRule(const char* boxText, const QString& change) {
+    if (!m_applying) {
+        context().dialogs.inform(kCaptionSystemMessage, boxText, MsgIcon::Warning);
+        return;
+    }
+    // Shown once for the whole image, when it is in place (tellApplyChanges).
+    if (!m_applyChanges.contains(change)) m_applyChanges << change;
+}
+
+void TL640MSettingsForm::tellApplyChanges() {
+    m_imageCorrected = !m_applyChanges.isEmpty();
+    if (!m_imageCorrected) return;
+    const QString text =
+        QStringLiteral("Настройки показаны с исправлениями, так как в окне эти значения недопустимы:\n") +
+        m_applyChanges.join(QLatin1Char('\n'));
+    m_applyChanges.clear();
+    context().dialogs.inform(kCaptionSystemMessage, text.toStdString(), MsgIcon::Warning);
+}
+
 void TL640MSettingsForm::passwordChangeRule(MaskedField* field) {
     const QString text = field->text();
     const auto zeros = text.count(u'0');
     if (zeros == 0) return;
-    for (qsizetype i = 0; i < zeros; ++i)
-        context().dialogs.inform(kCaptionSystemMessage, kZeroNotAllowed, MsgIcon::Warning);
+    const QString change = QStringLiteral("«%1»: цифра 0 удалена.")
+                               .arg(field == m_password ? QStringLiteral("Пароль инженера")
+                                                        : QStringLiteral("Пароль пользователя"));
+    for (qsizetype i = 0; i < zeros; ++i) tellRule(kZeroNotAllowed, change);
     const int cursor =
         field->cursorPosition() - static_cast<int>(text.left(field->cursorPosition()).count(u'0'));
     QString cleaned = text;
@@ -59,7 +80,10 @@ void TL640MSettingsForm::secondsRangeRule(int i) {
         f.counter->setPosition(value);
         return;
     }
-    context().dialogs.inform(kCaptionSystemMessage, kSecondsRange, MsgIcon::Warning);
+    tellRule(kSecondsRange, QStringLiteral("«%1»: значение %2 вне диапазона от 0 до %3, выставлено 1.")
+                                .arg(QString::fromUtf8(f.caption))
+                                .arg(value)
+                                .arg(kSecondsMax));
     f.edit->setText(QStringLiteral("1"));
 }
 
@@ -106,7 +130,11 @@ void TL640MSettingsForm::partitionTypeRule(int k) {
         const bool mismatch =
             (clicked.fire->isChecked() && loopType == 0) || (clicked.security->isChecked() && loopType == 1);
         if (!mismatch) continue;
-        context().dialogs.inform(kCaptionSystemMessage, kLoopMismatch, MsgIcon::Warning);
+        tellRule(
+            kLoopMismatch,
+            QStringLiteral("«ШС%1»: тип раздела %2 не совпадает с типом шлейфа, привязка к разделу снята.")
+                .arg(s)
+                .arg(k));
         m_loopPartitions[static_cast<std::size_t>(s - 1)]->setText(QStringLiteral(" 0"));
     }
     for (PartitionRow& row : m_partitions) {

@@ -58,7 +58,7 @@ public:
     // ---- image <-> controls ------------------------------------------------------------------
 
     /// Shows the image in the controls (any integers are accepted; the image is not changed).
-    /// The field rules it sets off may show their boxes.
+    /// The field rules it sets off tell what they changed in one box, after the image is shown.
     void ApplyImage(const SettingsImage& image);
     /// A new 2048-value image built from the controls. When a field cannot be encoded (a text
     /// that is not a number, an engineer password of fewer than four digits) a box names the
@@ -260,6 +260,8 @@ private:
 
     // mapping helpers (l640msettingsmapping.cpp)
     void setCounter(SecondsField& field, int position);
+    /// The body of ApplyImage: the model to the controls, with the rules that sets off.
+    void showSettings(const kvm::Settings& s);
     void applyAccessRows(const kvm::Settings& s);
     bool refuse(QWidget* field, const QString& text);
     /// The box of a field encode refused, naming the field; the focus goes there.
@@ -268,6 +270,10 @@ private:
     int loopPartition(int s) const;
 
     // rules helpers (l640msettingsrules.cpp)
+    /// A rule's box: boxText on the installer's edit; while ApplyImage runs, change (the field
+    /// and what was done to it) is kept for the one box tellApplyChanges shows.
+    void tellRule(const char* boxText, const QString& change);
+    void tellApplyChanges();
     void setRowInUse(AccessRow& row, bool inUse);
     void applyOutputPreset(int n, int modeItem);
     void countChanged(SecondsField& field, int maximum);
@@ -299,6 +305,8 @@ private:
     QString m_dateStamp;
     int m_versionCode = 0;
     bool m_applying = false;
+    QStringList m_applyChanges;               ///< what ApplyImage's rules changed, in order, each once
+    bool m_imageCorrected = false;            ///< the last ApplyImage showed some values other than stored
     std::array<std::int32_t, 6> m_carried{};  // the carried values of the image last shown
     int m_codesInUse = 0;
     int m_keysInUse = 0;

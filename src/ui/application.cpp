@@ -1,6 +1,8 @@
 #include "ui/application.h"
 
 #include <QDir>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "ui/platform.h"
 
@@ -14,6 +16,18 @@ void prepareProgramFolder(const QString& programDir, std::span<const char* const
         if (!here.exists(folder)) here.mkdir(folder);
         applyFolderAttributes(here.absoluteFilePath(folder));
     }
+}
+
+bool installQtTranslations(QCoreApplication& app, const QString& programDir) {
+    const QString folders[] = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                               QDir(programDir).filePath(QString::fromUtf8(kTranslationsFolder))};
+    for (const QString& folder : folders) {
+        auto* translator = new QTranslator(&app);
+        if (translator->load(QStringLiteral("qtbase_ru"), folder) && app.installTranslator(translator))
+            return true;
+        delete translator;
+    }
+    return false;
 }
 
 void showUncaughtException(DialogService& dialogs, std::exception_ptr error, const std::string& title) {
@@ -30,6 +44,7 @@ void showUncaughtException(DialogService& dialogs, std::exception_ptr error, con
 LivnaApplication::LivnaApplication(int& argc, char** argv, DialogService& dialogs, const std::string& title)
     : QApplication(argc, argv), m_dialogs(dialogs), m_title(title) {
     setApplicationName(QString::fromStdString(title));
+    installQtTranslations(*this, applicationDirPath());
 }
 
 bool LivnaApplication::notify(QObject* receiver, QEvent* event) {

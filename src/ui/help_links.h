@@ -19,4 +19,9 @@ std::string helpTarget(const std::string& helpFile, bool winHelpShown, bool help
 std::string webSiteUrl(const QString& caption);
 std::string emailUrl(const QString& address);
 
+/// What the installer is told when the desktop would not open a link or a document: what was
+/// asked for and where to find it by hand (the full path of a file, the address of a link).
+/// target is what was given to the launcher; a relative file is named under currentDir.
+std::string openFailureText(const std::string& target, const QString& currentDir);
+
 }  // namespace livna

@@ -11,8 +11,18 @@ void tellSystemError(DialogService& dialogs, const std::string& systemText) {
 QString blocksPhrase(const std::vector<int>& blocks) {
     QStringList numbers;
     for (int b : blocks) numbers << QString::number(b);
-    return (blocks.size() == 1 ? QStringLiteral("блок ") : QStringLiteral("блоки ")) +
+    return (blocks.size() == 1 ? QStringLiteral("блок памяти ") : QStringLiteral("блоки памяти ")) +
            numbers.join(QStringLiteral(", "));
+}
+
+QString blocksNotRead(const std::vector<int>& blocks) {
+    return (blocks.size() == 1 ? QStringLiteral("не прочитан ") : QStringLiteral("не прочитаны ")) +
+           blocksPhrase(blocks);
+}
+
+QString blocksNotWritten(const std::vector<int>& blocks) {
+    return (blocks.size() == 1 ? QStringLiteral("не записан ") : QStringLiteral("не записаны ")) +
+           blocksPhrase(blocks);
 }
 
 QString settingsReadFailure(const std::vector<int>& blocks) {

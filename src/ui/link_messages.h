@@ -14,8 +14,12 @@ namespace livna {
 /// the operation left no text.
 void tellSystemError(DialogService& dialogs, const std::string& systemText);
 
-/// "блок 5" or "блоки 3, 5".
+/// "блок памяти 5" or "блоки памяти 3, 5".
 QString blocksPhrase(const std::vector<int>& blocks);
+/// "не прочитан блок памяти 5" or "не прочитаны блоки памяти 3, 5".
+QString blocksNotRead(const std::vector<int>& blocks);
+/// "не записан блок памяти 5" or "не записаны блоки памяти 3, 5".
+QString blocksNotWritten(const std::vector<int>& blocks);
 
 /// Paragraphs of that box, naming the blocks that failed.
 QString settingsReadFailure(const std::vector<int>& blocks);

@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace livna {
 
@@ -24,6 +27,19 @@ QMessageBox::Icon toQtIcon(MsgIcon icon) {
             break;
     }
     return QMessageBox::NoIcon;
+}
+
+// Width a window manager's title bar takes beside the title: its icon and its buttons.
+constexpr int kTitleBarControlsWidthPx = 140;
+
+// A message box is sized to its text, and a window manager clips a title that is wider
+// ("Системн... общение" over a short text); the box is widened to hold its title.
+void fitTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) return;
+    grid->addItem(
+        new QSpacerItem(titleBarWidth(box.windowTitle()), 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+        grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 enum class FileDialogKind { Open, Save };
@@ -55,6 +71,13 @@ std::optional<std::string> runFileDialog(const FileDialogRequest& request, FileD
 
 }  // namespace
 
+int titleBarWidth(const QString& title) {
+    // Title bars usually show the title in a bold face.
+    QFont font = QApplication::font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarControlsWidthPx;
+}
+
 QStringList toQtNameFilters(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
     QStringList out;
@@ -76,6 +99,7 @@ MsgAnswer QtDialogService::message(const MessageRequest& request) {
     QMessageBox box(toQtIcon(request.icon), QString::fromStdString(request.caption),
                     QString::fromStdString(request.text), QMessageBox::NoButton,
                     QApplication::activeWindow());
+    fitTitle(box);
     if (request.buttons == MsgButtons::Ok) {
         QPushButton* ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
         box.setDefaultButton(ok);

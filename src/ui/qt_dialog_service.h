@@ -10,6 +10,9 @@ namespace livna {
 /// Qt's form of a "Описание (*.ext)|*.ext|…" filter: one entry per pair, in the same order.
 QStringList toQtNameFilters(const std::string& filter);
 
+/// Width of a window whose title bar shows title in full: the bold title and the bar's controls.
+int titleBarWidth(const QString& title);
+
 class QtDialogService : public DialogService {
 public:
     MsgAnswer message(const MessageRequest& request) override;

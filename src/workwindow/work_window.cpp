@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -162,11 +163,11 @@ bool WorkWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !m_busy) {
         if (watched == m_webSiteLabel) {
-            m_ctx.launcher.openDocument(webSiteUrl(m_webSiteLabel->text()));
+            openDocument(webSiteUrl(m_webSiteLabel->text()));
             return true;
         }
         if (watched == m_emailLabel) {
-            m_ctx.launcher.openDocument(emailUrl(QString::fromUtf8(kEmailAddress)));
+            openDocument(emailUrl(QString::fromUtf8(kEmailAddress)));
             return true;
         }
     }
@@ -174,9 +175,15 @@ bool WorkWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void WorkWindow::openHelp() {
-    // A missing file is the desktop's to report, as with any document it is asked to open.
-    m_ctx.launcher.openDocument(
-        helpTarget(kHelpFile, platformShowsWinHelp(), QFile::exists(QString::fromUtf8(kHelpFile))));
+    openDocument(helpTarget(kHelpFile, platformShowsWinHelp(), QFile::exists(QString::fromUtf8(kHelpFile))));
+}
+
+void WorkWindow::openDocument(const std::string& target) {
+    // A desktop without a handler for the kind would otherwise leave the click without an answer;
+    // the installer can still open the file or the address by hand.
+    if (!m_ctx.launcher.openDocument(target))
+        m_ctx.dialogs.inform(kCaptionSystemMessage, openFailureText(target, QDir::currentPath()),
+                             MsgIcon::Warning);
 }
 
 }  // namespace livna

@@ -94,6 +94,8 @@ protected:
 
 private:
     void openHelp();
+    // Opens a document or a link, and tells the installer where to find it when nothing opened it.
+    void openDocument(const std::string& target);
 
     AppContext& m_ctx;
     NameIndex m_names;

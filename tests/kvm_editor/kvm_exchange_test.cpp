@@ -451,7 +451,8 @@ private slots:
                 QCOMPARE(QString::fromStdString(shown[i].caption), QString("Error"));
                 QCOMPARE(QString::fromStdString(shown[i].text), QString("Input/output error"));
             }
-            QVERIFY(QString::fromStdString(shown.back().text).contains("блоки 0, 1, 2, 3, 4, 5, 6, 7"));
+            QVERIFY(
+                QString::fromStdString(shown.back().text).contains("блоки памяти 0, 1, 2, 3, 4, 5, 6, 7"));
         });
     }
 
@@ -485,16 +486,45 @@ private slots:
             QCOMPARE(e->tmpListB(), lines);
             QCOMPARE(e->progressBar()->value(), progress);
             QVERIFY2(status(e).contains(QStringLiteral("не считаны")) &&
-                         status(e).contains(QString("блок %1").arg(block)),
+                         status(e).contains(QString("не прочитан блок памяти %1.").arg(block)),
                      qPrintable(status(e)));
             const MessageRequest box = rig.onlyMessage();
             QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
             QCOMPARE(box.icon, MsgIcon::Error);
-            QVERIFY2(QString::fromStdString(box.text).contains(QString("блок %1 ").arg(block)),
+            QVERIFY2(QString::fromStdString(box.text).contains(QString("блок памяти %1 ").arg(block)),
                      box.text.c_str());
             QCOMPARE(enabledButtons(e), kConnected);
         });
         QCOMPARE(requests(rig.board()), kSettingsReads);  // the blocks after it are still asked for
+    }
+
+    // One read, one verdict: a panel whose passwords hold zeros gives one box naming both
+    // passwords, and the status says the values were corrected, not that all went well.
+    void read_zeroInBothPasswords_oneBoxNamingBoth() {
+        SettingsImage panel = factoryImage();
+        for (std::size_t i : {3, 4, 41, 42}) panel[i] = 128;  // the digit 0
+        Rig rig;
+        rig.board().loadImage(panel);
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            connectPanel(e);
+            QStringList corrections;
+            for (const QString& text : rig.messageTexts())
+                if (text.contains(QStringLiteral("исправлениями")) ||
+                    text.contains(QStringLiteral("0 недопустим")))
+                    corrections << text;
+            QCOMPARE(corrections.size(), 1);
+            QVERIFY2(corrections[0].contains(QStringLiteral("«Пароль пользователя»: цифра 0 удалена.")) &&
+                         corrections[0].contains(QStringLiteral("«Пароль инженера»: цифра 0 удалена.")),
+                     qPrintable(corrections[0]));
+            QCOMPARE(status(e),
+                     QString("Настройки считаны из прибора, недопустимые в окне значения исправлены."));
+            // The next read of a clean panel is a plain success again.
+            rig.board().loadImage(factoryImage());
+            rig.fake.dialogs.clear();
+            click(e, "ReadButton");
+            QCOMPARE(status(e), kRead);
+            QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+        });
     }
 
     // A panel with fewer codes and keys in use than the editor showed: the rows beyond its
@@ -560,7 +590,7 @@ private slots:
             QVERIFY(e->registrationCopyLines().isEmpty());
             const QString told = QString::fromStdString(rig.onlyMessage().text);
             QVERIFY2(told.contains(QStringLiteral("сведения о регистрации")) &&
-                         told.contains(QString("блок %1").arg(block)),
+                         told.contains(QString("блок памяти %1").arg(block)),
                      qPrintable(told));
             QVERIFY2(told.contains(QStringLiteral("не сохранена")), qPrintable(told));
             if (block == 2) {
@@ -606,21 +636,27 @@ private slots:
     void write_refusedBlock_goesOnAndTellsToRepeat_data() {
         QTest::addColumn<QList<int>>("refused");
         QTest::addColumn<QString>("named");
-        QTest::newRow("block 0") << QList<int>{0} << "блок 0";
-        QTest::newRow("block 3") << QList<int>{3} << "блок 3";
-        QTest::newRow("block 7") << QList<int>{7} << "блок 7";
-        QTest::newRow("blocks 1 and 5") << QList<int>{1, 5} << "блоки 1, 5";
+        QTest::addColumn<QString>("notWritten");  // as the status line says it
+        QTest::newRow("block 0") << QList<int>{0} << "блок памяти 0"
+                                 << "не записан блок памяти 0.";
+        QTest::newRow("block 3") << QList<int>{3} << "блок памяти 3"
+                                 << "не записан блок памяти 3.";
+        QTest::newRow("block 7") << QList<int>{7} << "блок памяти 7"
+                                 << "не записан блок памяти 7.";
+        QTest::newRow("blocks 1 and 5") << QList<int>{1, 5} << "блоки памяти 1, 5"
+                                        << "не записаны блоки памяти 1, 5.";
     }
     void write_refusedBlock_goesOnAndTellsToRepeat() {
         QFETCH(QList<int>, refused);
         QFETCH(QString, named);
+        QFETCH(QString, notWritten);
         Rig rig;
         rig.inEditor([&](TL640MSettingsForm* e) {
             connectPanel(e);
             rig.board().clearEvents();
             for (int b : refused) rig.board().addFault({PanelFault::Kind::WriteRefused, b, 0});
             click(e, "WriteButton");
-            QVERIFY2(status(e).contains(named) && status(e).contains(QStringLiteral("Повторите запись")),
+            QVERIFY2(status(e).contains(notWritten) && status(e).contains(QStringLiteral("Повторите запись")),
                      qPrintable(status(e)));
             const MessageRequest box = rig.onlyMessage();
             QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
@@ -741,8 +777,9 @@ private slots:
             rig.board().addFault({PanelFault::Kind::WriteRefused, 14, 0});
             click(e, "WriteButton");
             const QString told = QString::fromStdString(rig.onlyMessage().text);
-            QVERIFY2(told.contains(QStringLiteral("сведения о регистрации (блок 14)")), qPrintable(told));
-            QVERIFY2(status(e).contains(QStringLiteral("блок 14")), qPrintable(status(e)));
+            QVERIFY2(told.contains(QStringLiteral("сведения о регистрации (блок памяти 14)")),
+                     qPrintable(told));
+            QVERIFY2(status(e).contains(QStringLiteral("не записан блок памяти 14")), qPrintable(status(e)));
         });
         QCOMPARE(requests(rig.board()), kSettingsWrites + kRegistrationWrites);
     }

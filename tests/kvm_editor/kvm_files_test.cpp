@@ -2,6 +2,7 @@
 // overwrite question and the registration copy.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -14,7 +15,9 @@ using namespace livna::test;
 
 namespace {
 
-QString status(TL640MSettingsForm* form) { return form->statusBar()->currentMessage(); }
+QString status(TL640MSettingsForm* form) {
+    return form->statusBar()->currentMessage();
+}
 
 QByteArray readAll(const QString& path) {
     QFile f(path);
@@ -63,6 +66,32 @@ private slots:
         e.form->hide();
     }
 
+    // Every save that writes nothing says so in the status line, after the box that told why.
+    void save_nothingWritten_statusSaysSo_data() {
+        QTest::addColumn<bool>("filled");  // false: the fields are empty, a password is refused
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("refused field") << false << "Conf"
+                                       << "Пароль инженера";
+        QTest::newRow("missing folder") << true << "missing"
+                                        << "saved.cfg";
+    }
+    void save_nothingWritten_statusSaysSo() {
+        QFETCH(bool, filled);
+        QFETCH(QString, folder);
+        QFETCH(QString, told);
+        EditorFixture e;
+        if (filled) e.form->ApplyImage(factoryImage());
+        const QString path = e.path(folder + "/saved.cfg");
+        e.fake.dialogs.chooseNext(path.toStdString());
+        e.form->SaveBitBtnClick();
+        const auto messages = e.fake.dialogs.messages();
+        QCOMPARE(messages.size(), std::size_t(1));
+        QVERIFY2(QString::fromStdString(messages[0].text).contains(told), messages[0].text.c_str());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(status(e.form.get()), QString("Запись настроек в файл не выполнена"));
+    }
+
     void fileDialogs_titlesFiltersFoldersAndOfferedNames() {
         EditorFixture e;
         e.form->LoadBitBtnClick();
@@ -85,8 +114,8 @@ private slots:
         QCOMPARE(save.initialDir, std::string("Conf"));
         QCOMPARE(save.fileName, "640kvm" + todayDateStamp());
         QCOMPARE(e.form->dateStamp().size(), 8);
-        // A cancelled load still reports the read as finished; a cancelled save does nothing more.
-        QCOMPARE(status(e.form.get()), QString("Запись настроек в файл"));
+        // A cancelled load still reports the read as finished; a cancelled save says nothing was written.
+        QCOMPARE(status(e.form.get()), QString("Запись настроек в файл не выполнена"));
     }
 
     void saveThenLoad_givesBackTheEditorContents() {
@@ -109,7 +138,7 @@ private slots:
 
     void load_badFiles_areRefusedAndTheEditorKeepsItsContents_data() {
         QTest::addColumn<int>("lines");
-        QTest::addColumn<int>("badLine");   // 0-based line replaced by "x", -1 for none
+        QTest::addColumn<int>("badLine");  // 0-based line replaced by "x", -1 for none
         QTest::addColumn<QString>("named");
         QTest::newRow("2047 lines") << 2047 << -1 << "2047";
         QTest::newRow("empty file") << 0 << -1 << "строка 1";
@@ -134,12 +163,13 @@ private slots:
         e.form->LoadBitBtnClick();
         const auto messages = e.fake.dialogs.messages();
         QCOMPARE(messages.size(), std::size_t(1));
-        QCOMPARE(messages[0].caption, std::string(kCaptionDeviceMessage));
+        QVERIFY2(messages[0].caption == kCaptionDeviceMessage,
+                 (messages[0].caption + ": " + messages[0].text).c_str());
         QCOMPARE(messages[0].icon, MsgIcon::Error);
         const QString text = QString::fromStdString(messages[0].text);
         QVERIFY2(text.contains("bad.cfg") && text.contains(named), qPrintable(text));
         LIVNA_COMPARE_IMAGES(e.gather(), before);
-        QCOMPARE(status(e.form.get()), QString("Чтение настроек из файла"));
+        QCOMPARE(status(e.form.get()), QString("Чтение настроек из файла не выполнено"));
         // No registration copy is asked for after a refused settings file.
         QCOMPARE(e.fake.dialogs.calls().size(), std::size_t(2));  // the open dialog and the box
     }
@@ -313,7 +343,8 @@ private slots:
         QCOMPARE(e.fake.dialogs.messages().size(), std::size_t(1));
         QVERIFY(e.lastMessage().contains("0 строк из 1024"));
         QVERIFY(!QDir(e.path("Reg_RPU")).exists() || QDir(e.path("Reg_RPU")).isEmpty());
-        QCOMPARE(status(e.form.get()), QString("Запись настроек в файл"));
+        QCOMPARE(status(e.form.get()),
+                 QString("Настройки записаны в файл, копия сведений о регистрации не записана"));
     }
 
     void registrationCopy_objectNumberWithPath_isRefused() {

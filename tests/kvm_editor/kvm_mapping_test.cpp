@@ -4,9 +4,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMap>
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <algorithm>
 #include <variant>
 
 #include "kvm_editor/kvm_model.h"
@@ -32,6 +34,12 @@ QStringList boxTexts(const std::vector<MessageRequest>& messages) {
     QStringList out;
     for (const auto& m : messages) out << QString::fromStdString(m.text);
     return out;
+}
+
+// The one box ApplyImage shows for what its rules changed, a line per change.
+QStringList applyBox(const QStringList& changes) {
+    return {"Настройки показаны с исправлениями, так как в окне эти значения недопустимы:\n" +
+            changes.join("\n")};
 }
 
 }  // namespace
@@ -237,7 +245,7 @@ private slots:
         EditorFixture e;
         e.form->ApplyImage(
             factoryWith({{40, 129}, {41, 128}, {42, 130}, {43, 131}, {44, kNone}, {45, kNone}}));
-        QCOMPARE(boxTexts(e.fake.dialogs.messages()), QStringList{"Внимание! 0 недопустим!"});
+        QCOMPARE(boxTexts(e.fake.dialogs.messages()), applyBox({"«Пароль пользователя»: цифра 0 удалена."}));
         QCOMPARE(e.fake.dialogs.messages().front().caption, std::string(kCaptionSystemMessage));
         QCOMPARE(control<QLineEdit>(e.form.get(), "PasswordEdit2")->text(), QString("123  "));
         const SettingsImage got = e.gather();
@@ -248,12 +256,44 @@ private slots:
     void engineerPassword_digitZero_warnsAndGatherRefusesThreeDigits() {
         EditorFixture e;
         e.form->ApplyImage(factoryWith({{2, 129}, {3, 128}, {4, 130}, {5, 131}}));
-        QCOMPARE(boxTexts(e.fake.dialogs.messages()), QStringList{"Внимание! 0 недопустим!"});
+        QCOMPARE(boxTexts(e.fake.dialogs.messages()), applyBox({"«Пароль инженера»: цифра 0 удалена."}));
         QCOMPARE(control<QLineEdit>(e.form.get(), "PasswordEdit")->text(), QString("123"));
         e.fake.dialogs.clear();
         QVERIFY(!e.form->GatherImage().has_value());
         QCOMPARE(e.fake.dialogs.messages().size(), std::size_t(1));
         QVERIFY(e.lastMessage().contains("пароле инженера"));
+    }
+
+    // Every rule the image sets off is told in one box naming each field, in the order the rules
+    // ran; an edit afterwards gets the rule's own box again.
+    void severalRules_oneBoxNamingEachField_afterTheImageIsShown() {
+        EditorFixture e;
+        // Two zeros in each password, 255 seconds to the exit, ШС1 a fire loop on security partition 2.
+        e.form->ApplyImage(factoryWith({{2, 129},
+                                        {3, 128},
+                                        {4, 128},
+                                        {5, 131},
+                                        {40, 128},
+                                        {41, 129},
+                                        {42, 128},
+                                        {43, 130},
+                                        {44, kNone},
+                                        {45, kNone},
+                                        {10, 255},
+                                        {57, 2},
+                                        {59, 0x01},
+                                        {14, 0},
+                                        {47, 0}}));
+        QCOMPARE(boxTexts(e.fake.dialogs.messages()),
+                 applyBox({"«Пароль пользователя»: цифра 0 удалена.", "«Пароль инженера»: цифра 0 удалена.",
+                           "«Время на выход (№1)»: значение 255 вне диапазона от 0 до 254, выставлено 1.",
+                           "«ШС1»: тип раздела 2 не совпадает с типом шлейфа, привязка к разделу снята."}));
+        QCOMPARE(e.fake.dialogs.messages().front().icon, MsgIcon::Warning);
+        QCOMPARE(control<QLineEdit>(e.form.get(), "PasswordEdit2")->text(), QString("12  "));
+        QCOMPARE(control<QLineEdit>(e.form.get(), "PasswordEdit")->text(), QString("13"));
+        e.fake.dialogs.clear();
+        control<QLineEdit>(e.form.get(), "PasswordEdit2")->setText(QStringLiteral("102"));
+        QCOMPARE(boxTexts(e.fake.dialogs.messages()), QStringList{"Внимание! 0 недопустим!"});
     }
 
     void secondsRange_data() {
@@ -285,12 +325,23 @@ private slots:
         QFETCH(int, value);
         QFETCH(int, position);
         QFETCH(bool, warned);
+        const QMap<QString, QString> captions{{"DelayEdit", "Время на выход (№1)"},
+                                              {"DelayEditVxod", "Время на вход (№1)"},
+                                              {"DelayEdit2", "Время на выход (№2)"},
+                                              {"DelayEditVxod2", "Время на вход (№2)"},
+                                              {"EditTimesound", "Длительность внутреннего звука"},
+                                              {"EditTimeLCD", "Длительность подсветки ЖКИ"},
+                                              {"EditSoundExt", "Длительность внешнего звука"}};
         EditorFixture e;
         e.form->ApplyImage(factoryWith({{static_cast<std::size_t>(index), value}}));
         QCOMPARE(control<UpDown>(e.form.get(), counter)->position(), position);
         QCOMPARE(control<QLineEdit>(e.form.get(), edit)->text(), QString::number(position));
+        const QString caption = captions.value(edit);
         const QStringList expected =
-            warned ? QStringList{"Диапазон возможных значений от 0 до 254!"} : QStringList{};
+            warned ? applyBox({QString("«%1»: значение %2 вне диапазона от 0 до 254, выставлено 1.")
+                                   .arg(caption)
+                                   .arg(std::min(value, 255))})
+                   : QStringList{};
         QCOMPARE(boxTexts(e.fake.dialogs.messages()), expected);
         QCOMPARE(e.gather()[static_cast<std::size_t>(index)], position);
     }
@@ -375,7 +426,7 @@ private slots:
         // ШС1 on partition 2 as a fire loop, partition 2 a security partition.
         e.form->ApplyImage(factoryWith({{57, 2}, {59, 0x01}, {14, 0}, {47, 0}}));
         QCOMPARE(boxTexts(e.fake.dialogs.messages()),
-                 QStringList{"Внимание! Несовпадение типа раздела с типом шлейфа!"});
+                 applyBox({"«ШС1»: тип раздела 2 не совпадает с типом шлейфа, привязка к разделу снята."}));
         QCOMPARE(e.gather()[57], 0);
     }
 

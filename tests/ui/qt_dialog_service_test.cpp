@@ -3,11 +3,19 @@
 #include <QAbstractButton>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTranslator>
+
+#include <memory>
 
 #include "gui_harness.h"
+#include "ui/application.h"
 #include "ui/qt_dialog_service.h"
 
 using namespace livna;
@@ -28,12 +36,107 @@ QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
     fail("no button " + text);
 }
 
+// The texts of a window's buttons and labels that the installer reads, and the tool tips of its
+// icon buttons.
+QStringList shownTexts(QWidget* window) {
+    QStringList out;
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+        if (!b->isVisible()) continue;
+        out << (b->text().isEmpty() ? b->toolTip() : b->text());
+    }
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (l->isVisible()) out << l->text();
+    out.removeAll(QString());
+    return out;
+}
+
+// English left in a text: any Latin word but the "OK" Russian boxes share.
+QStringList english(const QStringList& texts) {
+    static const QRegularExpression latinWord(QStringLiteral("[A-Za-z]{2,}"));
+    QStringList out;
+    for (const QString& text : texts) {
+        QString rest = text;
+        rest.remove(QStringLiteral("OK"));
+        if (rest.contains(latinWord)) out << text;
+    }
+    return out;
+}
+
 }  // namespace
 
 class DialogServiceTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { QVERIFY(installQtTranslations(*qApp, QCoreApplication::applicationDirPath())); }
     void cleanup() { LIVNA_VERIFY_NO_WINDOW_LEFT(); }
+
+    void translations_shippedCopyBesideTheProgramIsRussian() {
+        QTranslator shipped;
+        QVERIFY(shipped.load(QStringLiteral("qtbase_ru"),
+                             QDir(QCoreApplication::applicationDirPath()).filePath(kTranslationsFolder)));
+        QCOMPARE(shipped.translate("QPlatformTheme", "Cancel"), QString("Отмена"));
+    }
+
+    void everyText_russianWithTheTranslations_data() {
+        QTest::addColumn<int>("kind");  // 0 = OK box, 1 = Yes/No box, 2 = open, 3 = save
+        QTest::newRow("OK box") << 0;
+        QTest::newRow("Yes/No box") << 1;
+        QTest::newRow("open dialog") << 2;
+        QTest::newRow("save dialog") << 3;
+    }
+    void everyText_russianWithTheTranslations() {
+        QFETCH(int, kind);
+        QtDialogService service;
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const FileDialogRequest file{"Открытие файла настроек",
+                                     "Файлы настроек (*.cfg)|*.cfg",
+                                     1,
+                                     "cfg",
+                                     folder.path().toStdString(),
+                                     ""};
+        QStringList texts;
+        runModal(
+            [&] {
+                if (kind < 2)
+                    service.message({"Системное сообщение", "Текст", MsgIcon::Question,
+                                     kind == 0 ? MsgButtons::Ok : MsgButtons::YesNo, MsgAnswer::Yes});
+                else if (kind == 2)
+                    service.openFile(file);
+                else
+                    service.saveFile(file);
+            },
+            [&](QWidget* modal) {
+                texts = shownTexts(modal);
+                if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+            });
+        QVERIFY(!texts.isEmpty());
+        QVERIFY2(english(texts).isEmpty(), qPrintable(english(texts).join(" | ")));
+    }
+
+    void fieldContextMenu_russianWithTheTranslations() {
+        QLineEdit field(QStringLiteral("1234"));
+        const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        QStringList texts;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text().section(QLatin1Char('\t'), 0, 0);  // no shortcut
+        QVERIFY(texts.size() >= 5);
+        QVERIFY2(english(texts).isEmpty(), qPrintable(english(texts).join(" | ")));
+    }
+
+    void message_wideEnoughForItsTitle() {
+        QtDialogService service;
+        const QString title = QStringLiteral("Системное сообщение");
+        int width = 0;
+        runModal([&] { service.inform(title.toStdString(), "Нет", MsgIcon::Warning); },
+                 [&](QWidget* modal) {
+                     width = modal->width();
+                     qobject_cast<QDialog*>(modal)->accept();
+                 });
+        QVERIFY(titleBarWidth(title) > QFontMetrics(QApplication::font()).horizontalAdvance(title));
+        QVERIFY2(width >= titleBarWidth(title), qPrintable(QString::number(width)));
+    }
 
     void filters_translated_data() {
         QTest::addColumn<QString>("filter");

@@ -199,6 +199,32 @@ private slots:
         window.hide();
     }
 
+    // A desktop that opens nothing: the installer is told what to open by hand, the file or the
+    // address alone on the last line.
+    void links_notOpened_boxNamesTheFileOrTheAddress_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("web site") << "WebSiteLabel" << QString("http://") + kWebSiteAddress;
+        QTest::newRow("e-mail") << "EmailLabel" << QString(kEmailAddress);
+        QTest::newRow("help") << "HelpBitBtn" << QDir::current().absoluteFilePath(kHelpPage);
+    }
+    void links_notOpened_boxNamesTheFileOrTheAddress() {
+        QFETCH(QString, label);
+        QFETCH(QString, named);
+        FakeServices fake;
+        fake.launcher.openSucceeds = false;
+        TL640KVForm window(fake.ctx);
+        showWindow(&window);
+        click(&window, label);
+        QCOMPARE(fake.launcher.documents.size(), std::size_t{1});
+        const auto boxes = fake.dialogs.messages();
+        QCOMPARE(boxes.size(), std::size_t{1});
+        const QString text = QString::fromStdString(boxes[0].text);
+        QVERIFY2(text.startsWith("Не удалось открыть ") && text.endsWith("\n" + named), qPrintable(text));
+        QCOMPARE(boxes[0].icon, MsgIcon::Warning);
+        window.hide();
+    }
+
     // While an exchange runs the web and mail links wait like every other control.
     void links_whileBusy_openNothing() {
         FakeServices fake;
