@@ -46,26 +46,6 @@ int blockProgress(int block) {
     return (block + 1) * 100 / static_cast<int>(kSettingsBlocks);
 }
 
-/// The copy as 1024 values 0..255, or nothing with the reason in problem.
-std::optional<std::vector<std::int32_t>> wholeRegistrationCopy(const QStringList& lines, QString& problem) {
-    if (static_cast<std::size_t>(lines.size()) != kRegistrationCopySize) {
-        problem = QStringLiteral("в ней %1 строк вместо %2").arg(lines.size()).arg(kRegistrationCopySize);
-        return std::nullopt;
-    }
-    std::vector<std::int32_t> values;
-    values.reserve(kRegistrationCopySize);
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        bool ok = false;
-        const int value = lines[i].trimmed().toInt(&ok);
-        if (!ok || value < 0 || value > 255) {
-            problem = QStringLiteral("строка %1 «%2» не число от 0 до 255").arg(i + 1).arg(lines[i]);
-            return std::nullopt;
-        }
-        values.push_back(value);
-    }
-    return values;
-}
-
 }  // namespace
 
 // ---- work mode, connect, disconnect ------------------------------------------------------------
@@ -220,10 +200,9 @@ std::vector<int> TL640MSettingsForm::readRegistrationBlocks() {
         readBlocks(*context().usb, kRegistrationBlocks, copy, blockShown(false)).failed;
     // Only a whole copy is kept: a partial one must never reach the panel's registration blocks.
     // The copy no longer comes from the file named so far, so no name is shown.
-    QStringList lines;
-    if (failed.empty())
-        for (std::int32_t value : copy.values()) lines << QString::number(value);
-    setRegistrationCopy(lines, QString());
+    std::optional<RegistrationCopy> whole;
+    if (failed.empty()) whole = RegistrationCopy{copy.values()};
+    setRegistrationCopy(std::move(whole), QString());
     return failed;
 }
 
@@ -253,29 +232,22 @@ void TL640MSettingsForm::WriteButtonClick() {
     QStringList told;
     QString registrationStatus;
     if (m_registrationOption->isChecked()) {
-        if (static_cast<std::size_t>(m_registrationLines.size()) < kRegistrationCopySize) {
+        if (!m_registrationCopy) {
             context().dialogs.inform(kCaptionSystemMessage, kTextForgottenCopy, MsgIcon::Warning);
             loadRegistrationCopy();  // a refused file is told there
         }
-        // Still short: the installer cancelled (or the file was refused), nothing more to say.
-        if (static_cast<std::size_t>(m_registrationLines.size()) >= kRegistrationCopySize) {
-            QString problem;
-            if (const auto copy = wholeRegistrationCopy(m_registrationLines, problem)) {
-                const std::vector<int> failedRegistration =
-                    writeBlocks(*usb, kRegistrationBlocks, SettingsImage(*copy), blockShown(false)).failed;
-                if (!failedRegistration.empty()) {
-                    registrationStatus = QStringLiteral("сведения о регистрации записаны не полностью: %1")
-                                             .arg(blocksNotWritten(failedRegistration));
-                    told << registrationWriteFailure(failedRegistration);
-                }
-            } else {
-                // Checked whole before its first block is sent, so a bad line never leaves the
-                // panel with part of a copy.
-                registrationStatus = QStringLiteral("копия сведений о регистрации не записана");
-                told << QStringLiteral(
-                            "Копия сведений о регистрации неполна или повреждена (%1), поэтому она не "
-                            "записана в прибор.\nОткройте файл копии заново или считайте копию из прибора.")
-                            .arg(problem);
+        // Still none: the installer cancelled (or the file was refused), nothing more to say. A
+        // held copy is whole (read from the panel, or checked whole when its file was read), so a
+        // bad line can never leave the panel with part of a copy.
+        if (m_registrationCopy) {
+            const std::vector<int> failedRegistration =
+                writeBlocks(*usb, kRegistrationBlocks, SettingsImage(m_registrationCopy->values),
+                            blockShown(false))
+                    .failed;
+            if (!failedRegistration.empty()) {
+                registrationStatus = QStringLiteral("сведения о регистрации записаны не полностью: %1")
+                                         .arg(blocksNotWritten(failedRegistration));
+                told << registrationWriteFailure(failedRegistration);
             }
         }
     }

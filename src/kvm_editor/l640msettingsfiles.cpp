@@ -47,9 +47,16 @@ bool TL640MSettingsForm::readSettingsFile(const QString& path) {
     return true;
 }
 
-void TL640MSettingsForm::setRegistrationCopy(const QStringList& lines, const QString& fileName) {
-    m_registrationLines = lines;
+void TL640MSettingsForm::setRegistrationCopy(std::optional<RegistrationCopy> copy, const QString& fileName) {
+    m_registrationCopy = std::move(copy);
     m_copyNameLabel->setText(fileName);
+}
+
+QStringList TL640MSettingsForm::registrationCopyLines() const {
+    QStringList lines;
+    if (m_registrationCopy)
+        for (std::int32_t value : m_registrationCopy->values) lines << QString::number(value);
+    return lines;
 }
 
 void TL640MSettingsForm::loadRegistrationCopy() {
@@ -62,10 +69,7 @@ void TL640MSettingsForm::loadRegistrationCopy() {
             showFileError(context().dialogs, QString::fromStdString(describe(*result.error)));
             return;
         }
-        QStringList lines;
-        lines.reserve(static_cast<qsizetype>(result.copy.values.size()));
-        for (std::int32_t value : result.copy.values) lines << QString::number(value);
-        setRegistrationCopy(lines, QFileInfo(path).fileName());
+        setRegistrationCopy(result.copy, QFileInfo(path).fileName());
     }
     setStatus(QStringLiteral("Чтение сведений о регистрации из файла завершено"));
 }
@@ -83,26 +87,20 @@ void TL640MSettingsForm::LoadBitBtnClick() {
 }
 
 bool TL640MSettingsForm::saveRegistrationCopy() {
-    std::vector<std::int32_t> values;
-    values.reserve(static_cast<std::size_t>(m_registrationLines.size()));
-    for (const QString& line : m_registrationLines) {
-        bool ok = false;
-        values.push_back(line.trimmed().toInt(&ok));
-        if (!ok) values.back() = -1;  // refused below as out of range
-    }
     const std::string objectNumber = m_objNumEdit->text().toStdString();
     const ObjectNumberCheck check = checkObjectNumber(objectNumber);
     if (check != ObjectNumberCheck::Ok) {
         context().dialogs.inform(kCaptionSystemMessage, describe(check), MsgIcon::Warning);
         return false;
     }
-    const auto name = registrationCopyFileName(m_dateStamp.toStdString(), objectNumber, values);
+    const std::optional<std::string> name =
+        m_registrationCopy
+            ? registrationCopyFileName(m_dateStamp.toStdString(), objectNumber, m_registrationCopy->values)
+            : std::nullopt;
     if (!name) {
         showFileError(context().dialogs,
-                      QStringLiteral("Копия данных о регистрации не загружена или неполна (%1 строк из %2), "
-                                     "поэтому ее файл не записан.\nСчитайте копию из прибора или из файла.")
-                          .arg(m_registrationLines.size())
-                          .arg(kRegistrationCopySize));
+                      QStringLiteral("Копия данных о регистрации не загружена, поэтому ее файл не записан.\n"
+                                     "Считайте копию из прибора или из файла."));
         return false;
     }
     const QString fileName = QString::fromStdString(*name);
@@ -110,7 +108,7 @@ bool TL640MSettingsForm::saveRegistrationCopy() {
     QDir().mkpath(QStringLiteral("Reg_RPU"));
     const QString path = QStringLiteral("Reg_RPU/") + fileName;
     if (!askOverwrite(context().dialogs, path)) return true;
-    if (const auto error = livna::writeRegistrationCopy(toPath(path), RegistrationCopy{values})) {
+    if (const auto error = livna::writeRegistrationCopy(toPath(path), *m_registrationCopy)) {
         showFileError(context().dialogs, QString::fromStdString(describe(*error)));
         return false;
     }

@@ -23,6 +23,7 @@
 #include <optional>
 #include <vector>
 
+#include "common/settings_file.h"
 #include "common/settings_image.h"
 #include "kvm_editor/kvmtables.h"
 #include "ui/exit_guard.h"
@@ -88,10 +89,13 @@ public:
 
     /// The lines of the last settings read or written (the hidden list `tmpListB`).
     const QStringList& tmpListB() const { return m_tmpLines; }
-    /// The registration copy held by the window (the hidden list `L640bakListB`).
-    const QStringList& registrationCopyLines() const { return m_registrationLines; }
+    /// The registration copy held by the window (the hidden list `L640bakListB`): a whole copy
+    /// read from the panel or from a file, or none.
+    const std::optional<RegistrationCopy>& registrationCopy() const { return m_registrationCopy; }
+    /// The held copy as the hidden list shows it, one value a line (empty when none is held).
+    QStringList registrationCopyLines() const;
     /// Replaces the held registration copy and shows its file name (empty: no name shown).
-    void setRegistrationCopy(const QStringList& lines, const QString& fileName);
+    void setRegistrationCopy(std::optional<RegistrationCopy> copy, const QString& fileName);
     /// "_ddMMyy_", fixed when the window was created.
     QString dateStamp() const { return m_dateStamp; }
     QString programFolder() const { return m_programFolder; }
@@ -312,7 +316,7 @@ private:
     int m_keysInUse = 0;
     std::unique_ptr<ExitGuard> m_exitGuard;  // the exit checks of the fields
     QStringList m_tmpLines;
-    QStringList m_registrationLines;
+    std::optional<RegistrationCopy> m_registrationCopy;
 
     QStringListModel* m_halfSecondModel = nullptr;
     QStringListModel* m_fiveSecondModel = nullptr;

@@ -69,6 +69,13 @@ struct EditorFixture {
 };
 
 /// The first index where two images differ, as text for a failure message; empty when equal.
+/// A whole registration copy with the values of the given lines (test data, all numbers).
+inline RegistrationCopy registrationCopyOf(const QStringList& lines) {
+    RegistrationCopy copy;
+    for (const QString& line : lines) copy.values.push_back(line.toInt());
+    return copy;
+}
+
 inline QString firstDifference(const SettingsImage& got, const SettingsImage& want) {
     if (got.size() != want.size())
         return QStringLiteral("size %1 instead of %2").arg(got.size()).arg(want.size());

@@ -561,7 +561,7 @@ private slots:
         Rig rig;
         rig.inEditor([&](TL640MSettingsForm* e) {
             control<QCheckBox>(e, "L640bakChB")->setChecked(true);
-            e->setRegistrationCopy(QStringList{"1", "2"}, "old.rrg");
+            e->setRegistrationCopy(RegistrationCopy{std::vector<std::int32_t>(kRegistrationCopySize, 1)}, "old.rrg");
             connectPanel(e);
             QCOMPARE(e->registrationCopyLines(), panelRegistrationLines(rig.board()));
             QCOMPARE(text(e, "RCopyFNameLabel2"), QString());  // the copy is no longer that file's
@@ -674,7 +674,7 @@ private slots:
             connectPanel(e);
             QStringList copy;
             for (int i = 0; i < 1024; ++i) copy << QString::number((i * 11 + 5) % 256);
-            e->setRegistrationCopy(copy, "copy.rrg");
+            e->setRegistrationCopy(registrationCopyOf(copy), "copy.rrg");
             control<QCheckBox>(e, "L640bakChB")->setChecked(true);
             rig.board().clearEvents();
             click(e, "WriteButton");
@@ -732,38 +732,42 @@ private slots:
         if (chooseFile) QCOMPARE(QString::number(rig.board().block(16)[255]), copy[1023]);
     }
 
-    void write_copyNotWhole_sendsNoRegistrationBlock_data() {
+    void write_badCopyFile_isRefusedAndNoRegistrationBlockSent_data() {
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("count");
-        QTest::newRow("not a number in block 14") << 300 << "12a" << 1024;
-        QTest::newRow("256 in the last line") << 1023 << "256" << 1024;
-        QTest::newRow("negative in the first line") << 0 << "-1" << 1024;
-        QTest::newRow("one line too many") << -1 << "" << 1025;
+        QTest::newRow("not a number in block 14") << 300 << "12a";
+        QTest::newRow("256 in the last line") << 1023 << "256";
+        QTest::newRow("negative in the first line") << 0 << "-1";
     }
-    void write_copyNotWhole_sendsNoRegistrationBlock() {
+    // The window holds only whole copies: a copy file is checked whole when it is read, so a bad
+    // line never reaches the panel's registration blocks.
+    void write_badCopyFile_isRefusedAndNoRegistrationBlockSent() {
         QFETCH(int, line);
         QFETCH(QString, value);
-        QFETCH(int, count);
         Rig rig;
+        QTemporaryDir files;
+        const QString copyFile = files.filePath("bad.rrg");
+        QStringList copy;
+        for (int i = 0; i < 1024; ++i) copy << QString::number(i % 256);
+        copy[line] = value;
+        writeLines(copyFile, copy);
         rig.inEditor([&](TL640MSettingsForm* e) {
             connectPanel(e);
-            QStringList copy;
-            for (int i = 0; i < count; ++i) copy << QString::number(i % 256);
-            if (line >= 0) copy[line] = value;
-            e->setRegistrationCopy(copy, "bad.rrg");
             control<QCheckBox>(e, "L640bakChB")->setChecked(true);
             rig.board().clearEvents();
+            rig.fake.dialogs.clear();
+            rig.fake.dialogs.chooseNext(copyFile.toStdString());
             click(e, "WriteButton");
-            const MessageRequest box = rig.onlyMessage();
-            QCOMPARE(QString::fromStdString(box.caption), QString("Сообщение системы"));
-            QCOMPARE(box.icon, MsgIcon::Error);
-            const QString told = QString::fromStdString(box.text);
-            QVERIFY2(told.contains(QStringLiteral("не записана в прибор")), qPrintable(told));
-            if (line >= 0)
-                QVERIFY2(told.contains(QString("строка %1 «%2»").arg(line + 1).arg(value)), qPrintable(told));
-            QVERIFY2(status(e).contains(QStringLiteral("копия сведений о регистрации не записана")),
-                     qPrintable(status(e)));
+            const auto& messages = rig.fake.dialogs.messages();
+            QCOMPARE(messages.size(), std::size_t{2});  // the forgotten copy, then the refused file
+            QCOMPARE(QString::fromStdString(messages[0].text), kForgotten);
+            QCOMPARE(QString::fromStdString(messages[1].caption), QString("Сообщение системы"));
+            QCOMPARE(messages[1].icon, MsgIcon::Error);
+            const QString told = QString::fromStdString(messages[1].text);
+            QVERIFY2(told.contains("bad.rrg") && told.contains(QString("строка %1").arg(line + 1)) &&
+                         told.contains(value),
+                     qPrintable(told));
+            QVERIFY(!e->registrationCopy());
         });
         QCOMPARE(requests(rig.board()), kSettingsWrites);
     }
@@ -805,7 +809,7 @@ private slots:
         rig.inEditor([&](TL640MSettingsForm* e) {
             connectPanel(e);
             control<QCheckBox>(e, "L640bakChB")->setChecked(true);
-            e->setRegistrationCopy(QStringList{"1"}, "copy.rrg");
+            e->setRegistrationCopy(RegistrationCopy{std::vector<std::int32_t>(kRegistrationCopySize, 1)}, "copy.rrg");
             click(e, "DisconnectButton");
             QCOMPARE(enabledButtons(e), kDisconnectedRow);
             QCOMPARE(text(e, "TypeLabel2"), QString());
@@ -897,7 +901,7 @@ private slots:
             goOnline(e);
             if (button != "ConnectButton") click(e, "ConnectButton");
             control<QCheckBox>(e, "L640bakChB")->setChecked(true);
-            e->setRegistrationCopy(panelRegistrationLines(rig.board()), QString());
+            e->setRegistrationCopy(registrationCopyOf(panelRegistrationLines(rig.board())), QString());
             rig.board().clearEvents();
             int turns = 0;
             QStringList enabledDuring;

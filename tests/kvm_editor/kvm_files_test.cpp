@@ -319,7 +319,7 @@ private slots:
         QFETCH(QString, named);
         EditorFixture e;
         const QStringList held = copyLines(1024, 9);
-        e.form->setRegistrationCopy(held, "held.rrg");
+        e.form->setRegistrationCopy(registrationCopyOf(held), "held.rrg");
         control<QCheckBox>(e.form.get(), "L640bakChB")->setChecked(true);
         writeLines(e.path("bad.rrg"), copy);
         e.fake.dialogs.chooseNext(shippedFactoryFile().toStdString());
@@ -341,7 +341,7 @@ private slots:
         e.form->SaveBitBtnClick();
         QVERIFY(QFile::exists(e.path("Conf/only.cfg")));
         QCOMPARE(e.fake.dialogs.messages().size(), std::size_t(1));
-        QVERIFY(e.lastMessage().contains("0 строк из 1024"));
+        QVERIFY(e.lastMessage().contains("Копия данных о регистрации не загружена"));
         QVERIFY(!QDir(e.path("Reg_RPU")).exists() || QDir(e.path("Reg_RPU")).isEmpty());
         QCOMPARE(status(e.form.get()),
                  QString("Настройки записаны в файл, копия сведений о регистрации не записана"));
@@ -350,7 +350,7 @@ private slots:
     void registrationCopy_objectNumberWithPath_isRefused() {
         EditorFixture e;
         control<QCheckBox>(e.form.get(), "L640bakChB")->setChecked(true);
-        e.form->setRegistrationCopy(copyLines(1024, 1), QString());
+        e.form->setRegistrationCopy(registrationCopyOf(copyLines(1024, 1)), QString());
         control<QLineEdit>(e.form.get(), "ObjNumEdit")->setText("../x");
         e.form->ApplyImage(factoryImage());
         e.fake.dialogs.chooseNext(e.path("Conf/obj.cfg").toStdString());
