@@ -228,12 +228,12 @@ private slots:
         QFETCH(QStringList, replaced);
         QFETCH(int, answer);
         QFETCH(QStringList, named);
-        EditorFixture e;
-        e.form->ApplyImage(denseImage());
-        const SettingsImage before = e.gather();
         QStringList content = imageLines(denseImage());
         for (const QString& r : replaced) content[r.section('=', 0, 0).toInt()] = r.section('=', 1);
+        EditorFixture e;
         writeLines(e.path("Conf/odd.cfg"), content);
+        e.form->ApplyImage(denseImage());
+        const SettingsImage before = e.gather();
         e.fake.dialogs.chooseNext(e.path("Conf/odd.cfg").toStdString());
         if (!named.isEmpty()) e.fake.dialogs.answerNext(static_cast<MsgAnswer>(answer));
         e.form->LoadBitBtnClick();
