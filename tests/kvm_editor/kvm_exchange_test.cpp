@@ -445,26 +445,36 @@ private slots:
     void exchange_panelGone_oneErrorBoxOneSummary_thenDisconnected_data() {
         QTest::addColumn<bool>("panelProgram");
         QTest::addColumn<bool>("write");
+        QTest::addColumn<bool>("registration");  // the registration blocks are not tried after the loss
         QTest::addColumn<QString>("systemText");
         QTest::addColumn<QString>("blocks");
         const QString unplugged = QStringLiteral("The device is not connected.");
         const QString killed = QStringLiteral("No such device");
         const QString read = QStringLiteral("не прочитаны блоки памяти 0, 1, 2, 3, 4, 5, 6, 7");
         const QString written = QStringLiteral("не записаны блоки памяти 0, 1, 3, 4, 5, 6, 7");
-        QTest::newRow("unplugged before a read") << false << false << unplugged << read;
-        QTest::newRow("unplugged before a write") << false << true << unplugged << written;
-        QTest::newRow("program killed before a read") << true << false << killed << read;
-        QTest::newRow("program killed before a write") << true << true << killed << written;
+        QTest::newRow("unplugged before a read") << false << false << false << unplugged << read;
+        QTest::newRow("unplugged before a write") << false << true << false << unplugged << written;
+        QTest::newRow("unplugged before a read with registration")
+            << false << false << true << unplugged << read;
+        QTest::newRow("unplugged before a write with registration")
+            << false << true << true << unplugged << written;
+        QTest::newRow("program killed before a read") << true << false << false << killed << read;
+        QTest::newRow("program killed before a write") << true << true << false << killed << written;
     }
     void exchange_panelGone_oneErrorBoxOneSummary_thenDisconnected() {
         QFETCH(bool, panelProgram);
         QFETCH(bool, write);
+        QFETCH(bool, registration);
         QFETCH(QString, systemText);
         QFETCH(QString, blocks);
         Rig rig(kvmPanel(), panelProgram);
         rig.inEditor([&](TL640MSettingsForm* e) {
             connectPanel(e);
             QCOMPARE(status(e), kRead);
+            if (registration) {
+                control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+                e->setRegistrationCopy(QStringList(int(kRegistrationCopySize), "0"), "copy.rrg");
+            }
             if (panelProgram) {
                 rig.program->process.kill();
                 QVERIFY(rig.program->process.waitForFinished(5000));
@@ -483,6 +493,8 @@ private slots:
             QCOMPARE(QString::fromStdString(shown[0].text), "Нет связи с прибором: " + systemText);
             QCOMPARE(QString::fromStdString(shown[1].caption), QString("Сообщение системы"));
             QVERIFY2(QString::fromStdString(shown[1].text).contains(blocks.section(' ', 2)),
+                     qPrintable(rig.messageTexts().join(" | ")));
+            QVERIFY2(!QString::fromStdString(shown[1].text).contains("регистрации"),
                      qPrintable(rig.messageTexts().join(" | ")));
             QVERIFY(status(e).startsWith("Нет связи с прибором."));
             if (panelProgram && !write) {
