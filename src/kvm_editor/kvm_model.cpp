@@ -249,6 +249,11 @@ SettingsImage build(const Settings& s) {
         const KeyValues bytes = encodeKey(key.text);
         storeEntry(image, first, bytes, key.partitions);
     }
+    // A hand-edited file may carry values outside -1..255 (the installer agreed to load them). The
+    // panel takes only their low byte, so that is what is stored, and a file saved from the editor
+    // always holds values a settings file may.
+    for (std::int32_t& value : image.values())
+        if (value < -1 || value > 255) value &= 0xFF;
     return image;
 }
 

@@ -101,6 +101,11 @@ bool bindingRefused(const MaskedField* f) {
 bool keyIncomplete(const MaskedField* f) {
     return !keyIsComplete(f->text());
 }
+// Its first stored byte would be None: the panel takes that for no key and drops it at the next
+// write.
+bool keyUnstorable(const MaskedField* f) {
+    return !isStorableKey(f->text().toStdString());
+}
 
 }  // namespace
 
@@ -190,16 +195,26 @@ bool TL640MSettingsForm::kodExit(int c) {
 bool TL640MSettingsForm::KeyExit(int k) {
     MaskedField* field = m_keys.at(static_cast<std::size_t>(k - 1)).edit;
     const QString text = field->text();
-    if (!keyIncomplete(field)) return false;
-    const bool back = context().dialogs.ask(
+    if (keyIncomplete(field)) {
+        const bool back = context().dialogs.ask(
+            kCaptionSystemMessage,
+            QStringLiteral("Ключ ТМ %1 введен не полностью: %2 из 12 символов.\nВернуться и дописать ключ?\n"
+                           "(«Нет» - дополнить ключ нулями в начале.)")
+                .arg(k)
+                .arg(text.size())
+                .toStdString());
+        if (back) return true;
+        field->setText(keyPaddedInFront(text));
+    }
+    if (!keyUnstorable(field)) return false;
+    context().dialogs.inform(
         kCaptionSystemMessage,
-        QStringLiteral("Ключ ТМ %1 введен не полностью: %2 из 12 символов.\nВернуться и дописать ключ?\n"
-                       "(«Нет» - дополнить ключ нулями в начале.)")
+        QStringLiteral("Ключ ТМ %1 не может оканчиваться на FF.\nПрибор примет такой ключ за отсутствующий "
+                       "и удалит его при следующей записи настроек. Исправьте ключ.")
             .arg(k)
-            .arg(text.size())
-            .toStdString());
-    if (!back) field->setText(keyPaddedInFront(text));
-    return back;
+            .toStdString(),
+        MsgIcon::Warning);
+    return true;
 }
 
 void TL640MSettingsForm::kodChange(int c) {
@@ -256,7 +271,8 @@ void TL640MSettingsForm::connectChecks() {
     }
     for (int k = 1; k <= kvm::kKeys; ++k) {
         MaskedField* field = m_keys[static_cast<std::size_t>(k - 1)].edit;
-        guard.watch(field, {[field] { return keyIncomplete(field); }, [this, k] { return KeyExit(k); }});
+        guard.watch(field, {[field] { return keyIncomplete(field) || keyUnstorable(field); },
+                            [this, k] { return KeyExit(k); }});
         connect(field, &QLineEdit::textEdited, this, [this, k] { KeyChange(k); });
         connect(field, &MaskedField::clicked, field, &QLineEdit::selectAll);
     }

@@ -39,6 +39,8 @@ constexpr const char* kTextReadingRegistration = "Чтение сведений 
 constexpr const char* kTextWriting = "Запись настроек в прибор.";
 constexpr const char* kTextWritten = "Настройки успешно записаны в прибор.";
 constexpr const char* kTextDisconnected = "Связь с прибором разорвана.";
+constexpr const char* kTextLinkLost =
+    "Нет связи с прибором. Проверьте подключение и установите связь заново.";
 constexpr const char* kTextForgottenCopy = "Вы забыли открыть файл с копией!";
 
 /// Progress after settings block b: 12, 25, 37, 50, 62, 75, 87, 100.
@@ -139,11 +141,24 @@ void TL640MSettingsForm::windowClosed() {
 }
 
 BlockProgress TL640MSettingsForm::blockShown(bool settings) {
+    // The system's text is told once per transfer, not once per block.
     return [this, settings](const BlockStep& step) {
-        tellSystemError(context().dialogs, step.systemText);
         if (settings && step.ok) setProgress(blockProgress(step.number));
         keepPainting();
     };
+}
+
+bool TL640MSettingsForm::toldLinkLost(const BlockTransfer& transfer) {
+    // Timeouts and refused blocks leave no text; any error of the system means the pipes are broken.
+    if (transfer.systemText.empty()) return false;
+    tellSystemError(context().dialogs, transfer.systemText);
+    return true;
+}
+
+void TL640MSettingsForm::dropLostLink() {
+    if (context().usb != nullptr) context().usb->release();  // its own errors add nothing now
+    DisconnectButtonClick();
+    setStatus(QString::fromUtf8(kTextLinkLost));
 }
 
 // ---- read -------------------------------------------------------------------------------------
@@ -161,7 +176,9 @@ void TL640MSettingsForm::readFromPanel() {
     setProgress(0);
     keepPainting();
     SettingsImage image(kKvmImageSize);
-    const std::vector<int> failed = readBlocks(*usb, kReadBlocks, image, blockShown(true)).failed;
+    const BlockTransfer transfer = readBlocks(*usb, kReadBlocks, image, blockShown(true));
+    const bool lost = toldLinkLost(transfer);
+    const std::vector<int>& failed = transfer.failed;
     if (failed.empty()) {
         setProgress(100);
         setStatus(QString::fromUtf8(kTextRead));
@@ -174,7 +191,9 @@ void TL640MSettingsForm::readFromPanel() {
     // Otherwise nothing is applied and the editor keeps what it showed.
 
     std::vector<int> failedRegistration;
-    if (m_registrationOption->isChecked()) failedRegistration = readRegistrationBlocks();
+    bool registrationLost = false;
+    if (m_registrationOption->isChecked() && !lost)
+        failedRegistration = readRegistrationBlocks(registrationLost);
 
     if (failed.empty() && failedRegistration.empty()) {
         setStatus(QString::fromUtf8(m_imageCorrected ? kTextReadCorrected : kTextRead));
@@ -190,14 +209,16 @@ void TL640MSettingsForm::readFromPanel() {
     }
     if (!failedRegistration.empty()) told << registrationReadFailure(failedRegistration);
     tellFailedBlocks(context().dialogs, told);
+    if (lost || registrationLost) dropLostLink();
 }
 
-std::vector<int> TL640MSettingsForm::readRegistrationBlocks() {
+std::vector<int> TL640MSettingsForm::readRegistrationBlocks(bool& lost) {
     setStatus(QString::fromUtf8(kTextReadingRegistration));
     keepPainting();
     SettingsImage copy(kRegistrationCopySize);
-    const std::vector<int> failed =
-        readBlocks(*context().usb, kRegistrationBlocks, copy, blockShown(false)).failed;
+    const BlockTransfer transfer = readBlocks(*context().usb, kRegistrationBlocks, copy, blockShown(false));
+    lost = toldLinkLost(transfer);
+    const std::vector<int>& failed = transfer.failed;
     // Only a whole copy is kept: a partial one must never reach the panel's registration blocks.
     // The copy no longer comes from the file named so far, so no name is shown.
     std::optional<RegistrationCopy> whole;
@@ -222,7 +243,10 @@ void TL640MSettingsForm::WriteButtonClick() {
 
     const ExchangeScope scope = exchangeScope();
     keepPainting();
-    const std::vector<int> failed = writeBlocks(*usb, kWrittenBlocks, *image, blockShown(true)).failed;
+    const BlockTransfer transfer = writeBlocks(*usb, kWrittenBlocks, *image, blockShown(true));
+    const bool lost = toldLinkLost(transfer);
+    bool registrationLost = false;
+    const std::vector<int>& failed = transfer.failed;
     if (failed.empty()) {
         setProgress(100);
         setStatus(QString::fromUtf8(kTextWritten));
@@ -231,7 +255,7 @@ void TL640MSettingsForm::WriteButtonClick() {
 
     QStringList told;
     QString registrationStatus;
-    if (m_registrationOption->isChecked()) {
+    if (m_registrationOption->isChecked() && !lost) {
         if (!m_registrationCopy) {
             context().dialogs.inform(kCaptionSystemMessage, kTextForgottenCopy, MsgIcon::Warning);
             loadRegistrationCopy();  // a refused file is told there
@@ -240,10 +264,10 @@ void TL640MSettingsForm::WriteButtonClick() {
         // held copy is whole (read from the panel, or checked whole when its file was read), so a
         // bad line can never leave the panel with part of a copy.
         if (m_registrationCopy) {
-            const std::vector<int> failedRegistration =
-                writeBlocks(*usb, kRegistrationBlocks, SettingsImage(m_registrationCopy->values),
-                            blockShown(false))
-                    .failed;
+            const BlockTransfer registration = writeBlocks(
+                *usb, kRegistrationBlocks, SettingsImage(m_registrationCopy->values), blockShown(false));
+            registrationLost = toldLinkLost(registration);
+            const std::vector<int>& failedRegistration = registration.failed;
             if (!failedRegistration.empty()) {
                 registrationStatus = QStringLiteral("сведения о регистрации записаны не полностью: %1")
                                          .arg(blocksNotWritten(failedRegistration));
@@ -264,6 +288,7 @@ void TL640MSettingsForm::WriteButtonClick() {
         setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));
     }
     tellFailedBlocks(context().dialogs, told);
+    if (lost || registrationLost) dropLostLink();
 }
 
 }  // namespace livna

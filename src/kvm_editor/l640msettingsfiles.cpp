@@ -39,6 +39,7 @@ bool TL640MSettingsForm::readSettingsFile(const QString& path) {
         showFileError(context().dialogs, QString::fromStdString(describe(*result.error)));
         return false;
     }
+    if (!askLoadOutOfRange(context().dialogs, result.outOfRange)) return false;
     m_tmpLines.clear();
     m_tmpLines.reserve(static_cast<qsizetype>(result.image.size()));
     for (std::int32_t value : result.image.values()) m_tmpLines << QString::number(value);

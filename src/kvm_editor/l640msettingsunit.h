@@ -298,12 +298,18 @@ private:
     void setConnectedButtons(bool connected);
     void readFromPanel();
     /// Reads blocks 2, 14, 15, 16 into the held copy (kept only when all four came); the
-    /// blocks that failed.
-    std::vector<int> readRegistrationBlocks();
+    /// blocks that failed; lost is set when an error of the system broke the link.
+    std::vector<int> readRegistrationBlocks(bool& lost);
     void windowClosed();
     /// What the window does after each block of an exchange: the "Error" box of a failure of the
     /// operating system, the progress of a settings block, and a repaint.
     BlockProgress blockShown(bool settings);
+    /// Tells the "Error" box of a transfer that met an error of the operating system; true when it
+    /// did, and the link is then lost.
+    bool toldLinkLost(const BlockTransfer& transfer);
+    /// After a lost link: releases it and shows the window disconnected, so the next action is a
+    /// fresh connect, which finds whether the panel is there.
+    void dropLostLink();
 
     QString m_programFolder;
     QString m_dateStamp;

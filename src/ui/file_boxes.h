@@ -2,7 +2,10 @@
 // The boxes of a window's work with files.
 #include <QString>
 
+#include <span>
+
 #include "common/dialog_service.h"
+#include "common/settings_file.h"
 
 namespace livna {
 
@@ -10,5 +13,9 @@ namespace livna {
 bool askOverwrite(DialogService& dialogs, const QString& path);
 /// A file that could not be read or written, told in an error box.
 void showFileError(DialogService& dialogs, const QString& text);
+/// True when a settings file may be loaded: it holds no value outside -1..255, or the installer
+/// agrees to load the ones it holds, named line by line with what each is read as. A program never
+/// writes such values, so the question meets only files edited by hand or damaged.
+bool askLoadOutOfRange(DialogService& dialogs, std::span<const OutOfRangeValue> values);
 
 }  // namespace livna

@@ -5,7 +5,7 @@
 namespace livna {
 
 void tellSystemError(DialogService& dialogs, const std::string& systemText) {
-    if (!systemText.empty()) dialogs.inform(kCaptionError, systemText, MsgIcon::Error);
+    if (!systemText.empty()) dialogs.inform(kCaptionError, kTextNoLink + systemText, MsgIcon::Error);
 }
 
 QString blocksPhrase(const std::vector<int>& blocks) {

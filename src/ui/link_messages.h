@@ -10,8 +10,12 @@
 
 namespace livna {
 
-/// The "Error" box with the operating system's text of a failed link operation; nothing when
-/// the operation left no text.
+/// Put before the operating system's text, which on Linux is English.
+inline constexpr const char* kTextNoLink = "Нет связи с прибором: ";
+
+/// The "Error" box of a failed link operation: kTextNoLink and the operating system's text;
+/// nothing when the operation left no text. Shown once per operation, however many of its calls
+/// failed.
 void tellSystemError(DialogService& dialogs, const std::string& systemText);
 
 /// "блок памяти 5" or "блоки памяти 3, 5".

@@ -17,6 +17,12 @@ ConnectOutcome UsbConnect(UsbPipes& pipes, UsbConnectWindow& window, DialogServi
     int count = 0;
     const bool found = pipes.UsbCountDevices(count);
     tellSystemError(dialogs, pipes.systemText());
+    // Only a panel held by another program: saying that none is connected would send the installer
+    // looking at the cable.
+    if (!found && count == 0 && pipes.devicesInUse() > 0) {
+        reportToUser(window, dialogs, kTextPanelInUse);
+        return ConnectOutcome::InUse;
+    }
     if (!found) {
         reportToUser(window, dialogs, count > 1 ? kTextSeveralPanels : kTextNoPanel);
         return count > 1 ? ConnectOutcome::SeveralPanels : ConnectOutcome::NoPanel;

@@ -17,6 +17,8 @@ inline constexpr const char* kTextPanelFound = "Обнаружен прибор 
 inline constexpr const char* kTextConnecting = "Устанавливается связь с прибором ...";
 inline constexpr const char* kTextNoAnswer = "Нет ответа от прибора";
 inline constexpr const char* kTextConnected = "Связь успешно установлена!";
+inline constexpr const char* kTextPanelInUse =
+    "Прибор занят другой программой. Закройте её и повторите подключение.";
 inline constexpr const char* kTextWrongSystem =
     "Подключенный прибор не соответствует выбранному типу системы!";
 
@@ -39,7 +41,7 @@ public:
     virtual void acceptanceAction(const DeviceInfo& info) = 0;
 };
 
-enum class ConnectOutcome { NoPanel, SeveralPanels, NoAnswer, Refused, Accepted };
+enum class ConnectOutcome { NoPanel, SeveralPanels, InUse, NoAnswer, Refused, Accepted };
 
 /// Discovery, the pause, identify, the acceptance rule, and the texts of each outcome; an error of
 /// the operating system in discovery or identify is shown in the "Error" box first.

@@ -68,6 +68,7 @@ bool UsbPipes::UsbCountDevices(int& count) {
     // opened again and no handle is left behind.
     closePipes();
     m_present = false;
+    m_inUse = 0;
 
     const EnumerateResult found = m_platform.enumerateInterfaces();
     if (!found.systemText.empty()) keepSystemText(found.systemText);
@@ -79,12 +80,22 @@ bool UsbPipes::UsbCountDevices(int& count) {
     for (const std::string& path : found.devicePaths) {
         PipeOpenResult w = m_platform.openPipe(path, PipeRole::Write);
         if (w.status == PipeOpenResult::Status::NotPresent) continue;
+        // A panel held by another program is counted apart: its text adds nothing to the
+        // window's own message about it.
+        if (w.status == PipeOpenResult::Status::InUse) {
+            ++m_inUse;
+            continue;
+        }
         if (w.status == PipeOpenResult::Status::Failed) {
             keepSystemText(w.systemText);
             continue;
         }
         PipeOpenResult r = m_platform.openPipe(path, PipeRole::Read);
         if (r.status == PipeOpenResult::Status::NotPresent) continue;
+        if (r.status == PipeOpenResult::Status::InUse) {
+            ++m_inUse;
+            continue;
+        }
         if (r.status == PipeOpenResult::Status::Failed) {
             keepSystemText(r.systemText);
             continue;

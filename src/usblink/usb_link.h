@@ -66,8 +66,11 @@ public:
 
     /// Discovery: closes the pipes held so far, opens both pipes of every present interface and
     /// counts the devices whose two pipes opened. Keeps the pipes only when exactly one was found.
-    /// Returns true in that case; count receives the number found.
+    /// Returns true in that case; count receives the number found. A device whose pipes another
+    /// program holds is not counted there but in devicesInUse().
     bool UsbCountDevices(int& count);
+    /// Devices at the last discovery whose pipes were refused as held by another program.
+    int devicesInUse() const { return m_inUse; }
 
     /// Identify with command kCmdIdentify or kCmdIdentifyLoader. info is set only on Ok.
     UsbResult UsbGetDeviceInfo(std::uint8_t command, DeviceInfo& info);
@@ -131,6 +134,7 @@ private:
     std::unique_ptr<UsbPipe> m_write;
     std::unique_ptr<UsbPipe> m_read;
     bool m_present = false;
+    int m_inUse = 0;
     int m_operationDepth = 0;
     std::string m_systemText;
 };

@@ -299,6 +299,20 @@ private slots:
                                        << "0123456789AB"
                                        << "Key2" << false << QStringList{} << ""
                                        << "0123456789AB" << false;
+        // Stored with None first, such a key reads back as no key and is lost at the next write.
+        QTest::newRow("key ending FF") << keys << "Key1"
+                                       << "0123456789FF"
+                                       << "Key2" << false << QStringList{"Ключ ТМ 1", "оканчиваться на FF"}
+                                       << sys << "0123456789FF" << true;
+        QTest::newRow("key ending ff, typed in lower case")
+            << keys << "Key3"
+            << "0123456789ff"
+            << "Key2" << false << QStringList{"Ключ ТМ 3", "оканчиваться на FF"} << sys << "0123456789FF"
+            << true;
+        QTest::newRow("key starting FF") << keys << "Key1"
+                                         << "FF0123456789"
+                                         << "Key2" << false << QStringList{} << ""
+                                         << "FF0123456789" << false;
         QTest::newRow("key emptied") << keys << "Key1"
                                      << ""
                                      << "Tab" << false << QStringList{} << ""

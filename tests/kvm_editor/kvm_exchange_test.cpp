@@ -4,6 +4,7 @@
 // window, and the release of the link.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
@@ -429,30 +430,115 @@ private slots:
             const auto shown = rig.fake.dialogs.messages();
             QCOMPARE(shown.size(), std::size_t{2});
             QCOMPARE(QString::fromStdString(shown[0].caption), QString("Error"));
-            QCOMPARE(QString::fromStdString(shown[0].text), QString("Permission denied"));
+            QCOMPARE(QString::fromStdString(shown[0].text),
+                     QString("Нет связи с прибором: Permission denied"));
             QCOMPARE(shown[0].icon, MsgIcon::Error);
             QCOMPARE(QString::fromStdString(shown[1].text),
                      QString("Приборы марки Ливна отключены от линии USB!"));
         });
     }
 
-    void read_panelPulledOut_showsOneErrorBoxPerBlockExchange() {
-        Rig rig;
+    // The panel goes away between connect and the next exchange: unplugged, or its program killed
+    // (the FIFOs are then left without a reader). Every block fails with the system's text, which
+    // is told once, before the box naming the blocks; the window then shows itself disconnected,
+    // and the next connect finds no panel.
+    void exchange_panelGone_oneErrorBoxOneSummary_thenDisconnected_data() {
+        QTest::addColumn<bool>("panelProgram");
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<bool>("registration");  // the registration blocks are not tried after the loss
+        QTest::addColumn<QString>("systemText");
+        QTest::addColumn<QString>("blocks");
+        const QString unplugged = QStringLiteral("The device is not connected.");
+        const QString killed = QStringLiteral("No such device");
+        const QString read = QStringLiteral("не прочитаны блоки памяти 0, 1, 2, 3, 4, 5, 6, 7");
+        const QString written = QStringLiteral("не записаны блоки памяти 0, 1, 3, 4, 5, 6, 7");
+        QTest::newRow("unplugged before a read") << false << false << false << unplugged << read;
+        QTest::newRow("unplugged before a write") << false << true << false << unplugged << written;
+        QTest::newRow("unplugged before a read with registration")
+            << false << false << true << unplugged << read;
+        QTest::newRow("unplugged before a write with registration")
+            << false << true << true << unplugged << written;
+        QTest::newRow("program killed before a read") << true << false << false << killed << read;
+        QTest::newRow("program killed before a write") << true << true << false << killed << written;
+    }
+    void exchange_panelGone_oneErrorBoxOneSummary_thenDisconnected() {
+        QFETCH(bool, panelProgram);
+        QFETCH(bool, write);
+        QFETCH(bool, registration);
+        QFETCH(QString, systemText);
+        QFETCH(QString, blocks);
+        Rig rig(kvmPanel(), panelProgram);
         rig.inEditor([&](TL640MSettingsForm* e) {
             connectPanel(e);
             QCOMPARE(status(e), kRead);
-            rig.fake.dialogs.clear();
-            rig.memory->platform.failIo("panel-0", PipeRole::Write, IoStatus::Failed, "Input/output error");
-            rig.memory->platform.failIo("panel-0", PipeRole::Read, IoStatus::Failed, "Input/output error");
-            click(e, "ReadButton");
-            const auto shown = rig.fake.dialogs.messages();
-            QCOMPARE(shown.size(), std::size_t{kKvmImageSize / kBlockSize + 1});
-            for (std::size_t i = 0; i + 1 < shown.size(); ++i) {
-                QCOMPARE(QString::fromStdString(shown[i].caption), QString("Error"));
-                QCOMPARE(QString::fromStdString(shown[i].text), QString("Input/output error"));
+            if (registration) {
+                control<QCheckBox>(e, "L640bakChB")->setChecked(true);
+                e->setRegistrationCopy(RegistrationCopy{std::vector<std::int32_t>(kRegistrationCopySize, 0)},
+                                       "copy.rrg");
             }
-            QVERIFY(
-                QString::fromStdString(shown.back().text).contains("блоки памяти 0, 1, 2, 3, 4, 5, 6, 7"));
+            if (panelProgram) {
+                rig.program->process.kill();
+                QVERIFY(rig.program->process.waitForFinished(5000));
+            } else {
+                rig.memory->platform.removeDevice("panel-0");
+            }
+            rig.fake.dialogs.clear();
+            QElapsedTimer clock;
+            clock.start();
+            click(e, write ? "WriteButton" : "ReadButton");
+            const qint64 elapsedMs = clock.elapsed();
+            const auto shown = rig.fake.dialogs.messages();
+            QCOMPARE(rig.messageTexts().size(), 2);
+            QCOMPARE(QString::fromStdString(shown[0].caption), QString("Error"));
+            QCOMPARE(shown[0].icon, MsgIcon::Error);
+            QCOMPARE(QString::fromStdString(shown[0].text), "Нет связи с прибором: " + systemText);
+            QCOMPARE(QString::fromStdString(shown[1].caption), QString("Сообщение системы"));
+            QVERIFY2(QString::fromStdString(shown[1].text).contains(blocks.section(' ', 2)),
+                     qPrintable(rig.messageTexts().join(" | ")));
+            QVERIFY2(!QString::fromStdString(shown[1].text).contains("регистрации"),
+                     qPrintable(rig.messageTexts().join(" | ")));
+            QVERIFY(status(e).startsWith("Нет связи с прибором."));
+            if (panelProgram && !write) {
+                qInfo("read from a killed panel ended in %lld ms", elapsedMs);
+                QVERIFY2(elapsedMs < 1000, qPrintable(QString::number(elapsedMs)));
+            }
+
+            QCOMPARE(enabledButtons(e), kDisconnectedRow);
+            QVERIFY(!rig.pipes().isOpen());
+            rig.fake.dialogs.clear();
+            click(e, "ConnectButton");
+            QCOMPARE(rig.messageTexts(), QStringList{"Приборы марки Ливна отключены от линии USB!"});
+        });
+    }
+
+    // One panel, one program: a panel whose pipes another program holds is refused with its own
+    // message, and the holder goes on as if nothing had happened.
+    void connect_panelHeldByAnotherProgram_refusedAndTheHolderUnharmed() {
+        Rig rig(kvmPanel(), true);
+        UsbPipes holder(rig.program->platform, rig.program->sleeper);
+        int count = 0;
+        QVERIFY(holder.UsbCountDevices(count));
+        std::array<std::int32_t, kUsbBlockSize> block{};
+        rig.inEditor([&](TL640MSettingsForm* e) {
+            rig.fake.dialogs.clear();
+            connectPanel(e);
+            QCOMPARE(rig.messageTexts(),
+                     QStringList{"Прибор занят другой программой. Закройте её и повторите подключение."});
+            QCOMPARE(status(e),
+                     QString("Прибор занят другой программой. Закройте её и повторите подключение."));
+            QCOMPARE(enabledButtons(e), QStringList({"ConnectButton", "SaveBitBtn", "DefaultButton"}));
+            QCOMPARE(holder.UsbReadBlock(0, block), UsbResult::Ok);
+
+            // Once the holder lets go, the editor connects and itself holds the panel.
+            holder.release();
+            rig.fake.dialogs.clear();
+            click(e, "ConnectButton");
+            QCOMPARE(status(e), kRead);
+            QVERIFY(!holder.UsbCountDevices(count));
+            QCOMPARE(holder.devicesInUse(), 1);
+            click(e, "ReadButton");
+            QCOMPARE(status(e), kRead);
+            QCOMPARE(rig.messageTexts(), QStringList());
         });
     }
 
@@ -561,7 +647,8 @@ private slots:
         Rig rig;
         rig.inEditor([&](TL640MSettingsForm* e) {
             control<QCheckBox>(e, "L640bakChB")->setChecked(true);
-            e->setRegistrationCopy(RegistrationCopy{std::vector<std::int32_t>(kRegistrationCopySize, 1)}, "old.rrg");
+            e->setRegistrationCopy(RegistrationCopy{std::vector<std::int32_t>(kRegistrationCopySize, 1)},
+                                   "old.rrg");
             connectPanel(e);
             QCOMPARE(e->registrationCopyLines(), panelRegistrationLines(rig.board()));
             QCOMPARE(text(e, "RCopyFNameLabel2"), QString());  // the copy is no longer that file's
@@ -809,7 +896,8 @@ private slots:
         rig.inEditor([&](TL640MSettingsForm* e) {
             connectPanel(e);
             control<QCheckBox>(e, "L640bakChB")->setChecked(true);
-            e->setRegistrationCopy(RegistrationCopy{std::vector<std::int32_t>(kRegistrationCopySize, 1)}, "copy.rrg");
+            e->setRegistrationCopy(RegistrationCopy{std::vector<std::int32_t>(kRegistrationCopySize, 1)},
+                                   "copy.rrg");
             click(e, "DisconnectButton");
             QCOMPARE(enabledButtons(e), kDisconnectedRow);
             QCOMPARE(text(e, "TypeLabel2"), QString());

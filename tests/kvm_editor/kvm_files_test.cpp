@@ -209,6 +209,65 @@ private slots:
         QCOMPARE(e.gather()[static_cast<std::size_t>(index)], -1);
     }
 
+    // A file may hold values the panel cannot (outside -1..255): the installer is asked first, in
+    // one box naming each line. A file loaded that way still saves: the editor stores what the
+    // panel would receive, the low byte.
+    void load_valuesOutOfRange_askedFirst_data() {
+        QTest::addColumn<QStringList>("replaced");  // "index=text"
+        QTest::addColumn<int>("answer");            // MsgAnswer, unused when nothing is asked
+        QTest::addColumn<QStringList>("named");     // lines the question names; empty: no question
+        QTest::newRow("999 on line 26, Yes")
+            << QStringList{"25=999"} << int(MsgAnswer::Yes) << QStringList{"строка 26: 999"};
+        QTest::newRow("999 on line 26, No")
+            << QStringList{"25=999"} << int(MsgAnswer::No) << QStringList{"строка 26: 999"};
+        QTest::newRow("256 and +00300, Yes") << QStringList{"25=256", "26=+00300"} << int(MsgAnswer::Yes)
+                                             << QStringList{"строка 26: 256", "строка 27: 300 (\"+00300\")"};
+        QTest::newRow("-1 is silent") << QStringList{"25=-1"} << int(MsgAnswer::No) << QStringList{};
+    }
+    void load_valuesOutOfRange_askedFirst() {
+        QFETCH(QStringList, replaced);
+        QFETCH(int, answer);
+        QFETCH(QStringList, named);
+        QStringList content = imageLines(denseImage());
+        for (const QString& r : replaced) content[r.section('=', 0, 0).toInt()] = r.section('=', 1);
+        EditorFixture e;
+        writeLines(e.path("Conf/odd.cfg"), content);
+        e.form->ApplyImage(denseImage());
+        const SettingsImage before = e.gather();
+        e.fake.dialogs.chooseNext(e.path("Conf/odd.cfg").toStdString());
+        if (!named.isEmpty()) e.fake.dialogs.answerNext(static_cast<MsgAnswer>(answer));
+        e.form->LoadBitBtnClick();
+
+        const bool loaded = named.isEmpty() || static_cast<MsgAnswer>(answer) == MsgAnswer::Yes;
+        const auto messages = e.fake.dialogs.messages();
+        if (named.isEmpty()) {
+            QVERIFY2(messages.empty(), qPrintable(e.messageTexts().join(" | ")));
+        } else {
+            QCOMPARE(messages.size(), std::size_t(1));
+            QCOMPARE(messages[0].buttons, MsgButtons::YesNo);
+            QCOMPARE(messages[0].caption, std::string(kCaptionSystemMessage));
+            for (const QString& line : named)
+                QVERIFY2(e.lastMessage().contains(line), qPrintable(e.lastMessage()));
+        }
+        QCOMPARE(status(e.form.get()), loaded ? QString("Чтение настроек из файла завершено")
+                                              : QString("Чтение настроек из файла не выполнено"));
+        if (!loaded) {
+            LIVNA_COMPARE_IMAGES(e.gather(), before);
+            return;
+        }
+        const SettingsImage got = e.gather();
+        for (const std::int32_t v : got.values())
+            QVERIFY2(v >= -1 && v <= 255, qPrintable(QString::number(v)));
+        const int first = content[25].toInt();
+        QCOMPARE(got[25], first < -1 || first > 255 ? (first & 0xFF) : first);
+
+        e.fake.dialogs.clear();
+        e.fake.dialogs.chooseNext(e.path("Conf/saved.cfg").toStdString());
+        e.form->SaveBitBtnClick();
+        QVERIFY2(e.fake.dialogs.messages().empty(), qPrintable(e.messageTexts().join(" | ")));
+        QCOMPARE(readAll(e.path("Conf/saved.cfg")).count('\n'), 2048);
+    }
+
     void save_existingFile_askedAndNoKeepsIt() {
         EditorFixture e;
         e.form->ApplyImage(factoryImage());

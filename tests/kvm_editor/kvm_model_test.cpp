@@ -307,3 +307,25 @@ TEST(KvmModelParseInteger, readsAsTheFieldsDo) {
                  {"-2147483648", -2147483647 - 1}};
     for (const auto& c : cases) EXPECT_EQ(kvm::parseInteger(c.text), c.value) << '"' << c.text << '"';
 }
+
+// A hand-edited file may hold values outside -1..255, which the editor carries once the installer
+// agrees. The panel receives their low byte; that is what is stored, so the image can be saved.
+TEST(KvmModelEncode, valuesOutsideTheFileRange_storedAsTheirLowByte) {
+    struct Case {
+        const char* name;
+        std::int32_t value;
+        std::int32_t stored;
+    };
+    const Case cases[] = {
+        {"999", 999, 999 & 0xFF}, {"256", 256, 0},         {"-2", -2, 254},
+        {"-1 stays", -1, -1},     {"255 stays", 255, 255},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SettingsImage image = factoryImage();
+        for (std::size_t i : {6, 7, 8, 9, 25, 26}) image[i] = c.value;
+        const SettingsImage got = encoded(kvm::decode(image).settings);
+        ASSERT_EQ(got.size(), kKvmImageSize);
+        for (std::size_t i : {6, 7, 8, 9, 25, 26}) EXPECT_EQ(got[i], c.stored) << "value " << i;
+    }
+}

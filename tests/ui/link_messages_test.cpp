@@ -1,4 +1,4 @@
-// What a window says about the blocks of memory an exchange could not transfer.
+// What a window says about a failed link operation and the blocks of memory it could not transfer.
 #include <QTest>
 
 #include "ui/link_messages.h"
@@ -35,6 +35,31 @@ private slots:
                                     registrationReadFailure(failed), registrationWriteFailure(failed)}) {
             QVERIFY2(told.contains(phrase), qPrintable(told));
             QVERIFY2(told.endsWith(QLatin1Char('.')), qPrintable(told));
+        }
+    }
+
+    // The system's text (English on Linux) follows a Russian sentence; an operation that left no
+    // text (a time-out, a refused block) shows no box.
+    void systemError_toldAfterARussianSentence() {
+        struct Case {
+            const char* systemText;
+            const char* told;  // empty: no box
+        };
+        const Case cases[] = {
+            {"No such device", "Нет связи с прибором: No such device"},
+            {"/run/x/PIPE00: Broken pipe", "Нет связи с прибором: /run/x/PIPE00: Broken pipe"},
+            {"", ""},
+        };
+        for (const Case& c : cases) {
+            ScriptedDialogService dialogs;
+            tellSystemError(dialogs, c.systemText);
+            const auto shown = dialogs.messages();
+            const std::string told = c.told;
+            QCOMPARE(shown.size(), std::size_t(told.empty() ? 0 : 1));
+            if (told.empty()) continue;
+            QCOMPARE(shown[0].caption, std::string("Error"));
+            QCOMPARE(shown[0].icon, MsgIcon::Error);
+            QCOMPARE(shown[0].text, told);
         }
     }
 };

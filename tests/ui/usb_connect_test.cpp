@@ -1,10 +1,17 @@
 #include "ui/usb_connect.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "scripted_device.h"
+#include "usblink/fifo_platform.h"
 #include "usblink/memory_platform.h"
 
 namespace livna {
@@ -186,10 +193,60 @@ TEST_F(UsbConnectTest, systemErrors_areShownInTheErrorBoxBeforeTheOutcome) {
         const auto shown = dialogs.messages();
         ASSERT_EQ(shown.size(), 2u);
         EXPECT_EQ(shown[0].caption, "Error");
-        EXPECT_EQ(shown[0].text, c.systemText);
+        EXPECT_EQ(shown[0].text, std::string("Нет связи с прибором: ") + c.systemText);
         EXPECT_EQ(shown[0].icon, MsgIcon::Error);
         EXPECT_EQ(shown[1].text, c.told);
     }
+}
+
+// Two programs on one panel, through the FIFO backend: the second is refused with a message of its
+// own (no "Error" box, and not "no panel"), and the first keeps its pipes and goes on.
+TEST(UsbConnectTwoClients, secondRefusedAsInUse_firstUnharmed) {
+    char base[] = "/tmp/livna-connect-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(base), nullptr);
+    const std::string root = std::string(base) + "/root";
+    ASSERT_EQ(ensureUsbRoot(root), "");
+    const std::string panel = root + "/panel";
+    ASSERT_EQ(::mkdir(panel.c_str(), 0700), 0);
+    ASSERT_EQ(::mkfifo((panel + "/" + kWritePipeName).c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((panel + "/" + kReadPipeName).c_str(), 0600), 0);
+    // The publisher's ends, held as a panel holds them.
+    const int fromPc = ::open((panel + "/" + kWritePipeName).c_str(), O_RDWR | O_NONBLOCK);
+    const int toPc = ::open((panel + "/" + kReadPipeName).c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(fromPc, 0);
+    ASSERT_GE(toPc, 0);
+
+    FifoUsbPlatform platform(root);
+    RecordingSleeper sleeper;
+    UsbPipes first(platform, sleeper), second(platform, sleeper);
+    int count = 0;
+    ASSERT_TRUE(first.UsbCountDevices(count));
+
+    ScriptedDialogService dialogs;
+    FakeWindow window;
+    EXPECT_EQ(UsbConnect(second, window, dialogs), ConnectOutcome::InUse);
+    const std::string told = "Прибор занят другой программой. Закройте её и повторите подключение.";
+    EXPECT_EQ(window.statuses, std::vector<std::string>{told});
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].caption, "Сообщение системы");
+    EXPECT_EQ(dialogs.messages()[0].text, told);
+    EXPECT_FALSE(second.isOpen());
+
+    EXPECT_TRUE(first.isOpen());
+    EXPECT_TRUE(first.UsbWriteByte(0x5A));
+    std::uint8_t got = 0;
+    EXPECT_EQ(::read(fromPc, &got, 1), 1);
+    EXPECT_EQ(got, 0x5A);
+
+    // Once the first lets go, the second finds the panel.
+    first.release();
+    EXPECT_TRUE(second.UsbCountDevices(count));
+    EXPECT_EQ(second.devicesInUse(), 0);
+    second.release();
+
+    ::close(fromPc);
+    ::close(toPc);
+    std::filesystem::remove_all(base);
 }
 
 }  // namespace
