@@ -59,7 +59,9 @@ std::uint16_t crc16ArcTable(std::span<const std::uint8_t> bytes) {
     return crc;
 }
 
-std::uint8_t crc8MaximUpdate(std::uint8_t crc, std::uint8_t data) { return kCrc8Table[crc ^ data]; }
+std::uint8_t crc8MaximUpdate(std::uint8_t crc, std::uint8_t data) {
+    return kCrc8Table[crc ^ data];
+}
 
 std::uint8_t crc8Maxim(std::span<const std::uint8_t> bytes) {
     std::uint8_t crc = 0;

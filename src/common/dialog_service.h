@@ -13,9 +13,10 @@ enum class MsgButtons { Ok, YesNo };
 enum class MsgAnswer { Ok, Yes, No };
 
 /// Captions used across the programs.
-inline constexpr const char* kCaptionSystemMessage = "Системное сообщение";  ///< warnings, questions, refusals
-inline constexpr const char* kCaptionDeviceMessage = "Сообщение системы";    ///< device and file results
-inline constexpr const char* kCaptionError = "Error";                        ///< operating-system errors
+inline constexpr const char* kCaptionSystemMessage =
+    "Системное сообщение";                                                 ///< warnings, questions, refusals
+inline constexpr const char* kCaptionDeviceMessage = "Сообщение системы";  ///< device and file results
+inline constexpr const char* kCaptionError = "Error";                      ///< operating-system errors
 
 struct MessageRequest {
     std::string caption;
@@ -50,7 +51,8 @@ public:
     }
     /// Shorthand for a Yes/No question.
     bool ask(const std::string& caption, const std::string& text, MsgAnswer defaultButton = MsgAnswer::Yes) {
-        return message({caption, text, MsgIcon::Question, MsgButtons::YesNo, defaultButton}) == MsgAnswer::Yes;
+        return message({caption, text, MsgIcon::Question, MsgButtons::YesNo, defaultButton}) ==
+               MsgAnswer::Yes;
     }
 };
 
@@ -61,8 +63,8 @@ public:
     enum class Kind { Message, Open, Save };
     struct Call {
         Kind kind;
-        MessageRequest message;    ///< for Kind::Message
-        FileDialogRequest file;    ///< for Kind::Open and Kind::Save
+        MessageRequest message;  ///< for Kind::Message
+        FileDialogRequest file;  ///< for Kind::Open and Kind::Save
     };
 
     MsgAnswer message(const MessageRequest& request) override {

@@ -8,9 +8,13 @@ namespace livna {
 
 namespace {
 
-constexpr std::int32_t low8(std::int32_t v) { return v & 0xFF; }
+constexpr std::int32_t low8(std::int32_t v) {
+    return v & 0xFF;
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -40,7 +44,9 @@ std::uint16_t partitionMask(std::int32_t a, std::int32_t b) {
     return static_cast<std::uint16_t>(low8(a) | (low8(b) << 8));
 }
 
-std::pair<std::int32_t, std::int32_t> partitionPair(std::uint16_t mask) { return {mask & 0xFF, mask >> 8}; }
+std::pair<std::int32_t, std::int32_t> partitionPair(std::uint16_t mask) {
+    return {mask & 0xFF, mask >> 8};
+}
 
 // ---- Digits, passwords, codes
 
@@ -225,7 +231,8 @@ std::string decodeName(std::span<const std::int32_t, kNameLength> values) {
 
 std::string timeText(std::int32_t hours, std::int32_t minutes) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d:%02d", static_cast<int>(low8(hours)), static_cast<int>(low8(minutes)));
+    std::snprintf(buf, sizeof buf, "%02d:%02d", static_cast<int>(low8(hours)),
+                  static_cast<int>(low8(minutes)));
     return buf;
 }
 
@@ -269,7 +276,8 @@ std::int32_t relayModeCode(int radioItem) {
 
 const std::array<std::string, kRelayModeCount>& relayModeCaptions() {
     static const std::array<std::string, kRelayModeCount> captions = {
-        "ПЦН тревога", "Контрольная лампа", "Взят/снят", "Звуковой", "Тревога", "Исполнительный", "Специальный",
+        "ПЦН тревога", "Контрольная лампа", "Взят/снят",   "Звуковой",
+        "Тревога",     "Исполнительный",    "Специальный",
     };
     return captions;
 }
@@ -277,13 +285,20 @@ const std::array<std::string, kRelayModeCount>& relayModeCaptions() {
 std::optional<OutputPreset> outputPreset(std::int32_t modeCode, int output) {
     if (output < 1 || output > kOutputCount) return std::nullopt;
     switch (modeCode) {
-        case 0: return OutputPreset{13, 0, 255, 0, 0};    // ПЦН тревога
-        case 3: return OutputPreset{13, 1, 1, 255, 0};    // Контрольная лампа
-        case 1: return OutputPreset{8, 255, 0, 0, output == 5 ? 1 : 0};  // Взят/снят; ОК 2 inverse
-        case 5: return OutputPreset{1, 0, 255, 0, 1};     // Звуковой
-        case 4: return OutputPreset{1, 0, 255, 0, 0};     // Тревога
-        case 2: return OutputPreset{4, 20, 0, 0, 0};      // Исполнительный
-        default: return std::nullopt;
+        case 0:
+            return OutputPreset{13, 0, 255, 0, 0};  // ПЦН тревога
+        case 3:
+            return OutputPreset{13, 1, 1, 255, 0};  // Контрольная лампа
+        case 1:
+            return OutputPreset{8, 255, 0, 0, output == 5 ? 1 : 0};  // Взят/снят; ОК 2 inverse
+        case 5:
+            return OutputPreset{1, 0, 255, 0, 1};  // Звуковой
+        case 4:
+            return OutputPreset{1, 0, 255, 0, 0};  // Тревога
+        case 2:
+            return OutputPreset{4, 20, 0, 0, 0};  // Исполнительный
+        default:
+            return std::nullopt;
     }
 }
 
@@ -330,16 +345,42 @@ const std::vector<std::string>& fiveSecondItems() {
 const std::vector<std::string>& builtInPartitionNames() {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> n = {
-            "раздел", "аварийн. сигнализ.", "балкон", "бойлерная", "ванная", "ворота", "входная дверь",
-            "гаражная  дверь", "гараж", "гостинная", "детская", "зал", "запасный выход", "каб. бухгалтера",
-            "каб. директора", "кабинет", "кладовка",
+            "раздел",         "аварийн. сигнализ.", "балкон",         "бойлерная", "ванная",   "ворота",
+            "входная дверь",  "гаражная  дверь",    "гараж",          "гостинная", "детская",  "зал",
+            "запасный выход", "каб. бухгалтера",    "каб. директора", "кабинет",   "кладовка",
         };
         for (int i = 1; i <= 9; ++i) n.push_back("комната  №" + std::to_string(i));
-        for (const char* s : {"коридор", "кухня", "лестница", "мансарда", "объем", "объем 1", "объем 2", "объем 3",
-                              "охран. сигнализ.", "периметр", "периметр 1", "периметр 2", "подвал",
-                              "пожарн. сигнализ.", "пост охраны", "приемная", "прихожая", "санузел", "сауна",
-                              "серверная", "склад", "склад 1", "склад 2", "спальня", "столовая", "техн. этаж",
-                              "туалет", "этаж 1", "этаж 2", "этаж 3", "пользовательское название"})
+        for (const char* s : {"коридор",
+                              "кухня",
+                              "лестница",
+                              "мансарда",
+                              "объем",
+                              "объем 1",
+                              "объем 2",
+                              "объем 3",
+                              "охран. сигнализ.",
+                              "периметр",
+                              "периметр 1",
+                              "периметр 2",
+                              "подвал",
+                              "пожарн. сигнализ.",
+                              "пост охраны",
+                              "приемная",
+                              "прихожая",
+                              "санузел",
+                              "сауна",
+                              "серверная",
+                              "склад",
+                              "склад 1",
+                              "склад 2",
+                              "спальня",
+                              "столовая",
+                              "техн. этаж",
+                              "туалет",
+                              "этаж 1",
+                              "этаж 2",
+                              "этаж 3",
+                              "пользовательское название"})
             n.emplace_back(s);
         return n;
     }();

@@ -37,9 +37,13 @@ std::pair<std::int32_t, std::int32_t> partitionPair(std::uint16_t mask);
 inline constexpr std::int32_t kDigitBase = 128;
 
 /// 128 + d.
-constexpr std::int32_t encodeDigit(int digit) { return kDigitBase + digit; }
+constexpr std::int32_t encodeDigit(int digit) {
+    return kDigitBase + digit;
+}
 /// The low 4 bits (0..15; the editor only produces 1..9).
-constexpr int decodeDigit(std::int32_t value) { return value & 0x0F; }
+constexpr int decodeDigit(std::int32_t value) {
+    return value & 0x0F;
+}
 /// The character shown for a decoded digit: '0'..'9', and 'A'..'F' for 10..15, which no field
 /// accepts back as a digit, so such a value is refused instead of silently changed.
 char digitChar(int digit);
@@ -131,7 +135,7 @@ std::optional<HoursMinutes> parseTime(std::string_view text);
 
 // ---- Output work modes (RelayModeCode) and their presets.
 
-inline constexpr int kOutputCount = 5;        ///< relays 1..3, ОК 1, ОК 2
+inline constexpr int kOutputCount = 5;  ///< relays 1..3, ОК 1, ОК 2
 inline constexpr int kRelayModeCount = 7;
 inline constexpr std::int32_t kModeSpecial = 6;  ///< "Специальный"
 
@@ -170,7 +174,7 @@ const std::vector<std::string>& fiveSecondItems();
 // ---- Built-in partition names.
 
 inline constexpr int kPartitionNameCount = 57;
-inline constexpr int kOwnNameItem = 56;           ///< "пользовательское название"
+inline constexpr int kOwnNameItem = 56;            ///< "пользовательское название"
 inline constexpr std::int32_t kOwnNameValue = 63;  ///< how item 56 is stored
 
 const std::vector<std::string>& builtInPartitionNames();
@@ -183,13 +187,17 @@ std::int32_t partitionNameValue(int item);
 
 inline constexpr int kVolumeItemCount = 9;
 /// 48 + 2·item.
-constexpr std::int32_t encodeVolume(int item) { return 48 + 2 * item; }
+constexpr std::int32_t encodeVolume(int item) {
+    return 48 + 2 * item;
+}
 /// (value − 48) / 2 rounded down; -1 when that is not 0..8.
 int volumeItem(std::int32_t value);
 
 // ---- Detector binding (values 64..255).
 
 /// 0..16 as such, anything else 0.
-constexpr std::int32_t decodeBinding(std::int32_t value) { return value >= 0 && value <= 16 ? value : 0; }
+constexpr std::int32_t decodeBinding(std::int32_t value) {
+    return value >= 0 && value <= 16 ? value : 0;
+}
 
 }  // namespace livna

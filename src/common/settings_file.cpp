@@ -70,7 +70,9 @@ FileError makeError(FileErrorKind kind, std::string_view fileName) {
     return e;
 }
 
-std::string systemMessage(int err) { return err != 0 ? std::generic_category().message(err) : std::string(); }
+std::string systemMessage(int err) {
+    return err != 0 ? std::generic_category().message(err) : std::string();
+}
 
 // A short name of its own, so that a target whose name is near the system's limit can be saved.
 std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsigned attempt) {
@@ -245,8 +247,8 @@ std::string describe(const FileError& error) {
             text = "Не удалось прочитать файл " + file + ".";
             break;
         case FileErrorKind::TooShort:
-            text = "Неверное число строк в файле " + file + ": " + std::to_string(error.line - 1) + " вместо " +
-                   std::to_string(error.expectedLines) + ".";
+            text = "Неверное число строк в файле " + file + ": " + std::to_string(error.line - 1) +
+                   " вместо " + std::to_string(error.expectedLines) + ".";
             break;
         case FileErrorKind::BadLine:
             text = "Файл " + file + ", строка " + std::to_string(error.line) + ": \"" + error.lineText +
@@ -473,7 +475,8 @@ RegistrationResult readRegistrationCopy(const std::filesystem::path& path) {
     return result;
 }
 
-std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path, const RegistrationCopy& copy) {
+std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path,
+                                               const RegistrationCopy& copy) {
     if (copy.values.size() != kRegistrationCopySize) {
         FileError e = makeError(FileErrorKind::TooShort, pathToUtf8(path));
         e.line = copy.values.size() + 1;

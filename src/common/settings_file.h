@@ -141,6 +141,7 @@ struct RegistrationResult {
 RegistrationResult readRegistrationCopy(const std::filesystem::path& path);
 /// Writes the copy. A copy that is not 1024 values is refused as TooShort, a value outside 0..255
 /// as OutOfRange with its line; nothing is written then.
-std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path, const RegistrationCopy& copy);
+std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path,
+                                               const RegistrationCopy& copy);
 
 }  // namespace livna

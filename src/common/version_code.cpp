@@ -2,6 +2,8 @@
 
 namespace livna {
 
-std::string versionText(VersionParts parts) { return std::to_string(parts.major) + "." + std::to_string(parts.minor); }
+std::string versionText(VersionParts parts) {
+    return std::to_string(parts.major) + "." + std::to_string(parts.minor);
+}
 
 }  // namespace livna

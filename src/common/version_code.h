@@ -12,7 +12,9 @@ struct VersionParts {
 };
 
 /// Split used by the settings editors: v / 10, v % 10.
-constexpr VersionParts editorVersionParts(int code) { return {code / 10, code % 10}; }
+constexpr VersionParts editorVersionParts(int code) {
+    return {code / 10, code % 10};
+}
 /// Split used by the firmware window: v / 100, v % 100 for v >= 100, else v / 10, v % 10.
 constexpr VersionParts firmwareVersionParts(int code) {
     return code >= 100 ? VersionParts{code / 100, code % 100} : VersionParts{code / 10, code % 10};

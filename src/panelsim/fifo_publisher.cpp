@@ -28,7 +28,9 @@ std::atomic<int> g_folderCounter{0};
 /// drains its read pipe before every request anyway).
 constexpr int kReplyWriteTimeoutMs = 200;
 
-std::string describe(const std::string& what, int err) { return what + ": " + std::strerror(err); }
+std::string describe(const std::string& what, int err) {
+    return what + ": " + std::strerror(err);
+}
 
 constexpr std::string_view kFolderPrefix = "panel-";
 
@@ -102,7 +104,10 @@ std::unique_ptr<FifoPanelPublisher> FifoPanelPublisher::publish(const std::strin
 }
 
 FifoPanelPublisher::FifoPanelPublisher(PanelBoard& board, std::string folder)
-    : m_board(board), m_protocol(board), m_folder(std::move(folder)), m_start(std::chrono::steady_clock::now()) {}
+    : m_board(board),
+      m_protocol(board),
+      m_folder(std::move(folder)),
+      m_start(std::chrono::steady_clock::now()) {}
 
 FifoPanelPublisher::~FifoPanelPublisher() {
     // The folder goes first, so that no PC finds it while the pipes are closing.
@@ -145,7 +150,8 @@ std::string FifoPanelPublisher::serve() {
         reply.clear();
         m_protocol.receive(std::span(buffer, static_cast<std::size_t>(n)), now, reply);
         std::size_t done = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyWriteTimeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyWriteTimeoutMs);
         while (done < reply.size() && std::chrono::steady_clock::now() < deadline) {
             const ssize_t w = ::write(m_out, reply.data() + done, reply.size() - done);
             if (w > 0) {

@@ -5,7 +5,9 @@
 
 namespace livna::panelsim {
 
-std::size_t imageBlocks(PanelSystem system) { return system == PanelSystem::Kv ? 9 : 8; }
+std::size_t imageBlocks(PanelSystem system) {
+    return system == PanelSystem::Kv ? 9 : 8;
+}
 
 const char* factoryDefaultFile(PanelSystem system) {
     return system == PanelSystem::Kv ? "Conf/640dkvdef.cfg" : "Conf/640dkvmdef.cfg";
@@ -31,7 +33,8 @@ std::span<const std::uint8_t, 256> PanelBoard::block(std::size_t b) const {
 
 SettingsImage PanelBoard::image() const {
     const std::size_t n = imageBlocks(m_config.system) * kBlockSize;
-    return SettingsImage(std::vector<std::int32_t>(m_storage.begin(), m_storage.begin() + static_cast<std::ptrdiff_t>(n)));
+    return SettingsImage(
+        std::vector<std::int32_t>(m_storage.begin(), m_storage.begin() + static_cast<std::ptrdiff_t>(n)));
 }
 
 void PanelBoard::loadImage(const SettingsImage& image) {

@@ -17,7 +17,8 @@ std::string hex(std::uint8_t b) {
 
 }  // namespace
 
-void UsbPanelProtocol::receive(std::span<const std::uint8_t> bytes, double timeMs, std::vector<std::uint8_t>& out) {
+void UsbPanelProtocol::receive(std::span<const std::uint8_t> bytes, double timeMs,
+                               std::vector<std::uint8_t>& out) {
     if (bytes.empty()) return;
     if (m_inWrite && timeMs - m_lastByteMs > kDataGapResetMs) {
         m_board.record(timeMs, "write " + std::to_string(m_writeBlock) + " abandoned");
@@ -108,7 +109,8 @@ void UsbPanelProtocol::answerIdentify(std::uint8_t command, double timeMs, std::
 
 void UsbPanelProtocol::answerRead(int block, double timeMs, std::vector<std::uint8_t>& out) {
     m_board.record(timeMs, "read " + std::to_string(block));
-    if (block >= static_cast<int>(kStorageBlocks) || m_board.fault(PanelFault::Kind::ReadFails, block) != nullptr)
+    if (block >= static_cast<int>(kStorageBlocks) ||
+        m_board.fault(PanelFault::Kind::ReadFails, block) != nullptr)
         return;  // never answered
     BlockPacket packet = makeBlockPacket(m_board.block(static_cast<std::size_t>(block)));
     if (m_board.fault(PanelFault::Kind::ReplyHeader, block) != nullptr) packet[1] ^= 0x01;
@@ -139,7 +141,8 @@ void UsbPanelProtocol::finishWrite(double timeMs, std::vector<std::uint8_t>& out
     const auto data = std::span<const std::uint8_t, kUsbBlockSize>(m_data.data() + 2, kUsbBlockSize);
     const std::uint16_t crc = blockCrc(data);
     const bool intact = m_data[0] == kPacketHeaderByte && m_data[1] == kPacketHeaderByte &&
-                        m_data[kBlockPacketSize - 2] == crcLow(crc) && m_data[kBlockPacketSize - 1] == crcHigh(crc);
+                        m_data[kBlockPacketSize - 2] == crcLow(crc) &&
+                        m_data[kBlockPacketSize - 1] == crcHigh(crc);
     const bool accepted = intact && block < static_cast<int>(kStorageBlocks) &&
                           m_board.fault(PanelFault::Kind::WriteRefused, block) == nullptr;
     if (accepted) std::copy(data.begin(), data.end(), m_board.block(static_cast<std::size_t>(block)).begin());

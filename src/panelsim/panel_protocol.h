@@ -13,7 +13,8 @@ class PanelProtocol {
 public:
     virtual ~PanelProtocol() = default;
     /// Bytes that arrived at timeMs; reply bytes are appended to out.
-    virtual void receive(std::span<const std::uint8_t> bytes, double timeMs, std::vector<std::uint8_t>& out) = 0;
+    virtual void receive(std::span<const std::uint8_t> bytes, double timeMs,
+                         std::vector<std::uint8_t>& out) = 0;
 };
 
 /// A write whose data phase stalls this long is abandoned, so that a PC that gave up mid-block

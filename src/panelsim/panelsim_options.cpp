@@ -30,7 +30,8 @@ std::optional<PanelFault> parseFault(const std::string& text) {
     const std::string kind = text.substr(0, colon);
     std::optional<int> arg;
     if (colon != std::string::npos) {
-        arg = number(text.substr(colon + 1), 0, kind == "silent" ? 1 << 30 : static_cast<int>(kStorageBlocks) - 1);
+        arg = number(text.substr(colon + 1), 0,
+                     kind == "silent" ? 1 << 30 : static_cast<int>(kStorageBlocks) - 1);
         if (!arg) return std::nullopt;
     }
     PanelFault f;
@@ -88,7 +89,8 @@ bool parseSetkaFault(const std::string& text, PanelConfig& config, SetkaFaults& 
     return false;
 }
 
-std::optional<PanelsimOptions> parsePanelsimOptions(const std::vector<std::string>& args, std::string& error) {
+std::optional<PanelsimOptions> parsePanelsimOptions(const std::vector<std::string>& args,
+                                                    std::string& error) {
     PanelsimOptions o;
     std::optional<int> type, version;
     std::vector<std::string> faults;

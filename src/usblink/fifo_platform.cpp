@@ -141,7 +141,9 @@ std::string parentOf(const std::string& path) {
 
 }  // namespace
 
-std::string systemErrorText(int errnoValue) { return std::strerror(errnoValue); }
+std::string systemErrorText(int errnoValue) {
+    return std::strerror(errnoValue);
+}
 
 std::string defaultUsbRoot() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
@@ -168,7 +170,8 @@ std::string ensurePrivateRoot(const std::string& root, const std::string& defaul
         pos = root.find('/', pos + 1);
         partial = root.substr(0, pos);
         if (partial.empty()) continue;
-        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST) return partial + ": " + systemErrorText(errno);
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return partial + ": " + systemErrorText(errno);
     }
     return checkPrivateRoot(root, defaultRoot, false);
 }
@@ -183,7 +186,8 @@ std::string ensureUsbRoot(const std::string& root) {
 
 FifoUsbPlatform::FifoUsbPlatform(std::string root) : m_root(std::move(root)) {
     struct sigaction current {};
-    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) ::signal(SIGPIPE, SIG_IGN);
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL)
+        ::signal(SIGPIPE, SIG_IGN);
 }
 
 EnumerateResult FifoUsbPlatform::enumerateInterfaces() {

@@ -16,9 +16,13 @@ struct MemoryUsbPlatform::Device {
 
 namespace {
 
-int roleIndex(PipeRole role) { return role == PipeRole::Write ? 0 : 1; }
+int roleIndex(PipeRole role) {
+    return role == PipeRole::Write ? 0 : 1;
+}
 
-IoOutcome gone() { return {IoStatus::Closed, "The device is not connected."}; }
+IoOutcome gone() {
+    return {IoStatus::Closed, "The device is not connected."};
+}
 
 class MemoryPipe : public UsbPipe {
 public:
@@ -115,7 +119,8 @@ EnumerateResult MemoryUsbPlatform::enumerateInterfaces() {
 
 PipeOpenResult MemoryUsbPlatform::openPipe(const std::string& devicePath, PipeRole role) {
     auto it = m_devices.find(devicePath);
-    if (it == m_devices.end() || it->second->end == nullptr) return {PipeOpenResult::Status::NotPresent, nullptr, {}};
+    if (it == m_devices.end() || it->second->end == nullptr)
+        return {PipeOpenResult::Status::NotPresent, nullptr, {}};
     const std::string& error = it->second->openError[roleIndex(role)];
     if (!error.empty()) return {PipeOpenResult::Status::Failed, nullptr, error};
     return {PipeOpenResult::Status::Opened, std::make_unique<MemoryPipe>(it->second, role), {}};

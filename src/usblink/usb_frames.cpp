@@ -12,11 +12,19 @@ CommandFrame makeFrame(std::uint8_t b2, std::uint8_t b3, std::uint8_t b4) {
     return f;
 }
 
-CommandFrame makeIdentifyRequest(std::uint8_t command) { return makeFrame(command, kIdentifyArgument, 0x00); }
-CommandFrame makeReadRequest(std::uint8_t block) { return makeFrame(kCmdReadBlock, 0x00, block); }
-CommandFrame makeWriteRequest(std::uint8_t block) { return makeFrame(kCmdWriteBlock, 0x00, block); }
+CommandFrame makeIdentifyRequest(std::uint8_t command) {
+    return makeFrame(command, kIdentifyArgument, 0x00);
+}
+CommandFrame makeReadRequest(std::uint8_t block) {
+    return makeFrame(kCmdReadBlock, 0x00, block);
+}
+CommandFrame makeWriteRequest(std::uint8_t block) {
+    return makeFrame(kCmdWriteBlock, 0x00, block);
+}
 
-std::uint16_t frameCrc(std::span<const std::uint8_t, kFrameSize> frame) { return crc16Arc(frame.first<6>()); }
+std::uint16_t frameCrc(std::span<const std::uint8_t, kFrameSize> frame) {
+    return crc16Arc(frame.first<6>());
+}
 
 bool frameCrcMatches(std::span<const std::uint8_t, kFrameSize> frame) {
     const std::uint16_t crc = frameCrc(frame);

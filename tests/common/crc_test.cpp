@@ -10,7 +10,9 @@
 namespace livna {
 namespace {
 
-std::vector<std::uint8_t> bytesOf(std::string_view text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> bytesOf(std::string_view text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(Crc16Arc, checkString_isBB3D_bothWays) {
     const auto data = bytesOf("123456789");
@@ -89,7 +91,8 @@ TEST(Crc8Maxim, tableMatchesBitwiseDefinition) {
             for (int bit = 0; bit < 8; ++bit)
                 expected = (expected & 1) ? static_cast<std::uint8_t>((expected >> 1) ^ 0x8C)
                                           : static_cast<std::uint8_t>(expected >> 1);
-            ASSERT_EQ(crc8MaximUpdate(static_cast<std::uint8_t>(crc), static_cast<std::uint8_t>(byte)), expected);
+            ASSERT_EQ(crc8MaximUpdate(static_cast<std::uint8_t>(crc), static_cast<std::uint8_t>(byte)),
+                      expected);
         }
     }
 }

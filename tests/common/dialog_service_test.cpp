@@ -12,11 +12,13 @@ TEST(ScriptedDialogService, recordsCallsAndReturnsPreparedAnswers) {
     dialogs.chooseNext(std::nullopt);
 
     DialogService& service = dialogs;
-    EXPECT_FALSE(service.ask(kCaptionSystemMessage, "Файл с указанным именем уже существует! Хотите заменить?"));
-    const FileDialogRequest save{"Сохранение файла настроек", "Файлы настроек (*.cfg)|*.cfg", 1, "cfg", "Conf",
-                                 "640kvm_050324_"};
+    EXPECT_FALSE(
+        service.ask(kCaptionSystemMessage, "Файл с указанным именем уже существует! Хотите заменить?"));
+    const FileDialogRequest save{
+        "Сохранение файла настроек", "Файлы настроек (*.cfg)|*.cfg", 1, "cfg", "Conf", "640kvm_050324_"};
     EXPECT_EQ(service.saveFile(save), "Conf/640kvm_050324_.cfg");
-    EXPECT_EQ(service.openFile({"Открытие файла настроек", "Файлы настроек (*.cfg)|*.cfg", 1, "cfg", "Conf", "640kvm*"}),
+    EXPECT_EQ(service.openFile(
+                  {"Открытие файла настроек", "Файлы настроек (*.cfg)|*.cfg", 1, "cfg", "Conf", "640kvm*"}),
               std::nullopt);
     service.inform(kCaptionDeviceMessage, "Связь успешно установлена!", MsgIcon::Information);
 

@@ -14,7 +14,8 @@ constexpr std::size_t kBlock3 = 768;
 class FactoryDefault : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        auto r = readSettingsFile(std::filesystem::path(LIVNA_DATA_DIR) / "Conf" / "640dkvmdef.cfg", kKvmImageSize);
+        auto r = readSettingsFile(std::filesystem::path(LIVNA_DATA_DIR) / "Conf" / "640dkvmdef.cfg",
+                                  kKvmImageSize);
         ASSERT_TRUE(r.ok()) << describe(*r.error);
         s_image = r.image;
     }
@@ -26,7 +27,8 @@ protected:
 SettingsImage FactoryDefault::s_image;
 
 TEST_F(FactoryDefault, hasExactly2048ByteLines) {
-    const auto longer = readValuesFile(std::filesystem::path(LIVNA_DATA_DIR) / "Conf" / "640dkvmdef.cfg", 2049);
+    const auto longer =
+        readValuesFile(std::filesystem::path(LIVNA_DATA_DIR) / "Conf" / "640dkvmdef.cfg", 2049);
     ASSERT_FALSE(longer.ok());
     EXPECT_EQ(longer.error->kind, FileErrorKind::TooShort);
     for (std::size_t i = 0; i < s_image.size(); ++i) {
@@ -88,8 +90,8 @@ TEST_F(FactoryDefault, everyOutputHoldsThePresetOfItsMode) {
         std::size_t eventA;  // block 3 offset of event byte A
     };
     const Output outputs[] = {
-        {1, s_image[kBlock3 + 1] & 0x0F, 4},  {2, s_image[kBlock3 + 1] >> 4, 12},
-        {3, s_image[kBlock3 + 18], 21},       {4, s_image[kBlock3 + 27] & 0x0F, 30},
+        {1, s_image[kBlock3 + 1] & 0x0F, 4}, {2, s_image[kBlock3 + 1] >> 4, 12},
+        {3, s_image[kBlock3 + 18], 21},      {4, s_image[kBlock3 + 27] & 0x0F, 30},
         {5, s_image[kBlock3 + 27] >> 4, 38},
     };
     for (const auto& o : outputs) {

@@ -29,7 +29,8 @@ TEST(PartitionSet, bitsOfBothValues) {
         setPartitionInSet(a, b, c.partition, true);
         EXPECT_EQ(a, c.a) << c.partition;
         EXPECT_EQ(b, c.b) << c.partition;
-        for (int p = 1; p <= 16; ++p) EXPECT_EQ(partitionInSet(a, b, p), p == c.partition) << c.partition << "/" << p;
+        for (int p = 1; p <= 16; ++p)
+            EXPECT_EQ(partitionInSet(a, b, p), p == c.partition) << c.partition << "/" << p;
         setPartitionInSet(a, b, c.partition, false);
         EXPECT_EQ(a, 0);
         EXPECT_EQ(b, 0);
@@ -121,10 +122,10 @@ TEST(CodeDigits, encodeAndDecode) {
     };
     const Back backs[] = {
         {{129, 130, 131, 255, 255, 255}, "123"},
-        {{129, 130, 128, 131, 255, 255}, "12"},   // stops at digit 0
-        {{129, 130, 0, 131, 255, 255}, "12"},     // and at a raw 0
-        {{255, 130, 131, 132, 133, 134}, ""},     // first slot None: empty
-        {{0, 130, 131, 132, 133, 134}, ""},       // first slot 0: empty
+        {{129, 130, 128, 131, 255, 255}, "12"},  // stops at digit 0
+        {{129, 130, 0, 131, 255, 255}, "12"},    // and at a raw 0
+        {{255, 130, 131, 132, 133, 134}, ""},    // first slot None: empty
+        {{0, 130, 131, 132, 133, 134}, ""},      // first slot 0: empty
         {{137, 136, 135, 134, 133, 132}, "987654"},
     };
     for (const auto& b : backs) EXPECT_EQ(codeDigitsText(b.values), b.text);
@@ -163,8 +164,8 @@ TEST(Key, aKeyEndingInFF_isNotStorable) {
 }
 
 TEST(Key, roundTripsAndEdgeCases) {
-    const std::string_view keys[] = {"0123456789AB", "000000000001", "FFFFFFFFFF00", "01FF00000001",
-                                     "FF00000000AA", "000000000000"};
+    const std::string_view keys[] = {"0123456789AB", "000000000001", "FFFFFFFFFF00",
+                                     "01FF00000001", "FF00000000AA", "000000000000"};
     for (const auto text : keys) EXPECT_EQ(keyText(encodeKey(text)), text);
     // Offset 0 = 255 is an empty key record.
     EXPECT_EQ(keyText(KeyValues{255, 255, 255, 255, 255, 255}), "");
@@ -179,7 +180,8 @@ TEST(Key, roundTripsAndEdgeCases) {
 TEST(PanelCharset, skladEncodesToDisplayCodes) {
     EXPECT_EQ(encodeName("Склад"), (NameValues{67, 186, 187, 97, 227, 32, 32, 32}));
     // Latin C and Latin a stand where the Cyrillic letters were.
-    EXPECT_EQ(decodeName(NameValues{67, 186, 187, 97, 227, 32, 32, 32}), std::string("C") + "кл" + "a" + "д   ");
+    EXPECT_EQ(decodeName(NameValues{67, 186, 187, 97, 227, 32, 32, 32}),
+              std::string("C") + "кл" + "a" + "д   ");
 }
 
 TEST(PanelCharset, everyLetterOfTheTable) {
@@ -234,8 +236,10 @@ TEST(PanelCharset, nameIsCutToEightCharactersAndPadded) {
     EXPECT_EQ(encodeName("Комната12345"), encodeName("Комната1"));
     EXPECT_EQ(encodeName(""), (NameValues{32, 32, 32, 32, 32, 32, 32, 32}));
     EXPECT_EQ(encodeName("ab"), (NameValues{'a', 'b', 32, 32, 32, 32, 32, 32}));
-    EXPECT_EQ(encodeName("\xFF" "b"), (NameValues{'?', 'b', 32, 32, 32, 32, 32, 32}));  // broken UTF-8
-    EXPECT_EQ(decodeName(NameValues{0x141, 'b', 32, 32, 32, 32, 32, 32}), "Ab      ");     // low 8 bits
+    EXPECT_EQ(encodeName("\xFF"
+                         "b"),
+              (NameValues{'?', 'b', 32, 32, 32, 32, 32, 32}));                          // broken UTF-8
+    EXPECT_EQ(decodeName(NameValues{0x141, 'b', 32, 32, 32, 32, 32, 32}), "Ab      ");  // low 8 bits
     EXPECT_EQ(decodeName(encodeName("Пожар")), std::string("П") + "o" + "ж" + "ap" + "   ");
 }
 
@@ -246,8 +250,9 @@ TEST(HoursMinutes, textAndBack) {
     EXPECT_EQ(timeText(24, 0), "24:00");
     EXPECT_EQ(timeText(0, 59), "00:59");
     const TextCase<HoursMinutes> cases[] = {
-        {"09:05", HoursMinutes{9, 5}}, {"23:59", HoursMinutes{23, 59}}, {" 9: 5", HoursMinutes{9, 5}},
-        {"24:00", HoursMinutes{24, 0}}, {"  :30", std::nullopt},        {"12:", std::nullopt},
+        {"09:05", HoursMinutes{9, 5}}, {"23:59", HoursMinutes{23, 59}},
+        {" 9: 5", HoursMinutes{9, 5}}, {"24:00", HoursMinutes{24, 0}},
+        {"  :30", std::nullopt},       {"12:", std::nullopt},
         {"1a:00", std::nullopt},       {"", std::nullopt},
     };
     for (const auto& c : cases) EXPECT_EQ(parseTime(c.text), c.value) << c.text;
@@ -284,14 +289,21 @@ TEST(OutputPreset, perModeAndOutput) {
         std::optional<OutputPreset> preset;
     };
     const Case cases[] = {
-        {0, 1, OutputPreset{13, 0, 255, 0, 0}}, {3, 2, OutputPreset{13, 1, 1, 255, 0}},
-        {1, 1, OutputPreset{8, 255, 0, 0, 0}},  {1, 4, OutputPreset{8, 255, 0, 0, 0}},
-        {1, 5, OutputPreset{8, 255, 0, 0, 1}},  {5, 3, OutputPreset{1, 0, 255, 0, 1}},
-        {4, 5, OutputPreset{1, 0, 255, 0, 0}},  {2, 4, OutputPreset{4, 20, 0, 0, 0}},
-        {6, 1, std::nullopt},                   {7, 1, std::nullopt},
-        {0, 0, std::nullopt},                   {0, 6, std::nullopt},
+        {0, 1, OutputPreset{13, 0, 255, 0, 0}},
+        {3, 2, OutputPreset{13, 1, 1, 255, 0}},
+        {1, 1, OutputPreset{8, 255, 0, 0, 0}},
+        {1, 4, OutputPreset{8, 255, 0, 0, 0}},
+        {1, 5, OutputPreset{8, 255, 0, 0, 1}},
+        {5, 3, OutputPreset{1, 0, 255, 0, 1}},
+        {4, 5, OutputPreset{1, 0, 255, 0, 0}},
+        {2, 4, OutputPreset{4, 20, 0, 0, 0}},
+        {6, 1, std::nullopt},
+        {7, 1, std::nullopt},
+        {0, 0, std::nullopt},
+        {0, 6, std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(outputPreset(c.mode, c.output), c.preset) << c.mode << "/" << c.output;
+    for (const auto& c : cases)
+        EXPECT_EQ(outputPreset(c.mode, c.output), c.preset) << c.mode << "/" << c.output;
 }
 
 // ---- Time lists
@@ -300,8 +312,8 @@ TEST(TimeLists, halfSecondItems) {
     const auto& items = halfSecondItems();
     ASSERT_EQ(items.size(), 256u);
     const std::pair<int, std::string_view> table[] = {
-        {0, "---"}, {1, "0.5 сек"}, {2, "1 сек"}, {3, "1.5 сек"}, {20, "10 сек"}, {253, "126.5 сек"},
-        {254, "127 сек"}, {255, "пост."},
+        {0, "---"},     {1, "0.5 сек"},     {2, "1 сек"},     {3, "1.5 сек"},
+        {20, "10 сек"}, {253, "126.5 сек"}, {254, "127 сек"}, {255, "пост."},
     };
     for (const auto& [i, text] : table) EXPECT_EQ(items[i], text) << i;
 }
@@ -310,8 +322,8 @@ TEST(TimeLists, fiveSecondItems) {
     const auto& items = fiveSecondItems();
     ASSERT_EQ(items.size(), 256u);
     const std::pair<int, std::string_view> table[] = {
-        {0, "---"},          {1, "5 сек"},  {11, "55 сек"}, {12, "1 мин"},       {13, "1 м 5 с"},
-        {24, "2 мин"},       {25, "2 м 5 с"}, {254, "21 м 10 с"}, {255, "пост."},
+        {0, "---"},    {1, "5 сек"},    {11, "55 сек"},     {12, "1 мин"},  {13, "1 м 5 с"},
+        {24, "2 мин"}, {25, "2 м 5 с"}, {254, "21 м 10 с"}, {255, "пост."},
     };
     for (const auto& [i, text] : table) EXPECT_EQ(items[i], text) << i;
     EXPECT_EQ(std::set<std::string>(items.begin(), items.end()).size(), 256u);  // no two items alike
@@ -330,7 +342,8 @@ TEST(PartitionNames, listAndStoredValues) {
     EXPECT_EQ(names[46], "склад");
     EXPECT_EQ(names[55], "этаж 3");
     EXPECT_EQ(names[56], "пользовательское название");
-    const std::pair<std::int32_t, int> table[] = {{0, 0}, {55, 55}, {63, 56}, {56, -1}, {62, -1}, {64, -1}, {-1, -1}};
+    const std::pair<std::int32_t, int> table[] = {{0, 0},   {55, 55}, {63, 56}, {56, -1},
+                                                  {62, -1}, {64, -1}, {-1, -1}};
     for (const auto& [value, item] : table) EXPECT_EQ(partitionNameItem(value), item) << value;
     for (int item = 0; item < 57; ++item) EXPECT_EQ(partitionNameItem(partitionNameValue(item)), item);
     EXPECT_EQ(partitionNameValue(56), 63);
@@ -342,7 +355,8 @@ TEST(PartitionNames, listAndStoredValues) {
 TEST(SmallValues, volumeBindingAndDigit) {
     EXPECT_EQ(encodeVolume(8), 64);
     EXPECT_EQ(encodeVolume(0), 48);
-    const std::pair<std::int32_t, int> volumes[] = {{64, 8}, {49, 0}, {48, 0}, {65, 8}, {66, -1}, {47, -1}, {0, -1}};
+    const std::pair<std::int32_t, int> volumes[] = {{64, 8},  {49, 0},  {48, 0}, {65, 8},
+                                                    {66, -1}, {47, -1}, {0, -1}};
     for (const auto& [value, item] : volumes) EXPECT_EQ(volumeItem(value), item) << value;
     EXPECT_EQ(decodeBinding(17), 0);
     EXPECT_EQ(decodeBinding(16), 16);

@@ -24,7 +24,9 @@ struct Expected {
     const QMetaObject* kind;
 };
 
-QString two(int n) { return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0')); }
+QString two(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
 
 /// Written out from the names the panel's settings are known by, independently of the tables
 /// the window is built from.
@@ -44,7 +46,8 @@ std::vector<Expected> expectedNames() {
 
     for (int p = 1; p <= 16; ++p) {
         const QString n = QString::number(p);
-        for (const char* prefix : {"avt", "tix", "krs", "Iskl", "privrele1", "privrele2", "privrele3", "privok1", "privok2"})
+        for (const char* prefix :
+             {"avt", "tix", "krs", "Iskl", "privrele1", "privrele2", "privrele3", "privok1", "privok2"})
             add(prefix + n, check);
         for (const char* prefix : {"ds0", "ds1", "ds2"}) add(prefix + n, radio);
         add("NameRzd" + n, combo);
@@ -64,13 +67,14 @@ std::vector<Expected> expectedNames() {
         add(QStringLiteral("Key%1").arg(k), edit);
         for (int p = 1; p <= 16; ++p) add(QStringLiteral("qtm%1%2").arg(two(k)).arg(p), check);
     }
-    for (const char* name : {"Keysound1", "Keysound3", "keysound2", "LCD_key1", "LCD_key3", "LCD_key2", "L640tmptr",
-                             "L640tmpncp", "Rpytmptr", "Rpytmpncp", "Rpdtmptr", "Rpdtmpncp", "Rpdcvztr", "Rpdcvzncp",
-                             "Rpdbloktr", "Rpdblokncp"})
+    for (const char* name : {"Keysound1", "Keysound3", "keysound2", "LCD_key1", "LCD_key3", "LCD_key2",
+                             "L640tmptr", "L640tmpncp", "Rpytmptr", "Rpytmpncp", "Rpdtmptr", "Rpdtmpncp",
+                             "Rpdcvztr", "Rpdcvzncp", "Rpdbloktr", "Rpdblokncp"})
         add(name, radio);
-    for (const char* stem : {"AlarmVoice", "FireVoice", "AttentionVoice", "ArmedVoice", "AlarmSystVoice",
-                             "AlarmRzdVoice", "TroubleSystVoice", "TroubleRzdVoice", "TroublePowVoice", "SystOKVoice",
-                             "RzdOKVoice", "RzdNReady", "TroubleSystRem", "TroubleRzdRem", "TroublePowRem"}) {
+    for (const char* stem :
+         {"AlarmVoice", "FireVoice", "AttentionVoice", "ArmedVoice", "AlarmSystVoice", "AlarmRzdVoice",
+          "TroubleSystVoice", "TroubleRzdVoice", "TroublePowVoice", "SystOKVoice", "RzdOKVoice", "RzdNReady",
+          "TroubleSystRem", "TroubleRzdRem", "TroublePowRem"}) {
         add(QString(stem) + "Y", radio);
         add(QString(stem) + "N", radio);
     }
@@ -78,8 +82,9 @@ std::vector<Expected> expectedNames() {
         const QString s = QString::number(n);
         add("ReleWorkMode" + s, group);
         add("ReleControl" + s, combo);
-        for (const char* stem : {"AlarmEvent", "BoxDamage", "OnOffLine", "OnOffAllLine", "ErrorFire", "NoConnect",
-                                 "ErrorPower", "RadioChanBlck", "DamageCD", "ErrorInterface", "NoLine", "PowerCD"})
+        for (const char* stem :
+             {"AlarmEvent", "BoxDamage", "OnOffLine", "OnOffAllLine", "ErrorFire", "NoConnect", "ErrorPower",
+              "RadioChanBlck", "DamageCD", "ErrorInterface", "NoLine", "PowerCD"})
             add(stem + s, check);
         for (const char* stem : {"TimeZmk", "TimeRzmk", "TimePeriod", "InvRele"}) add(stem + s, combo);
     }
@@ -89,30 +94,35 @@ std::vector<Expected> expectedNames() {
         add(QStringLiteral("typeShS%1").arg(s), combo);
         add(QStringLiteral("DblSh%1").arg(s), check);
     }
-    for (const char* name : {"PasswordEdit", "PasswordEdit2", "TimeReminder", "TimeReminder1", "SilenceStart", "SilenceStop"})
+    for (const char* name :
+         {"PasswordEdit", "PasswordEdit2", "TimeReminder", "TimeReminder1", "SilenceStart", "SilenceStop"})
         add(name, masked);
-    for (const char* name : {"DelayEdit", "DelayEditVxod", "DelayEdit2", "DelayEditVxod2", "EditSoundExt", "EditTimesound",
-                             "EditTimeLCD", "NumKodEdit", "NumKeyEdit", "ObjNumEdit"})
+    for (const char* name : {"DelayEdit", "DelayEditVxod", "DelayEdit2", "DelayEditVxod2", "EditSoundExt",
+                             "EditTimesound", "EditTimeLCD", "NumKodEdit", "NumKeyEdit", "ObjNumEdit"})
         add(name, edit);
-    for (const char* name : {"Delay", "DelayVxod", "Delay2", "DelayVxod2", "TimesoundExt", "Timesound", "TimeLCD", "KOD", "KEY"})
+    for (const char* name :
+         {"Delay", "DelayVxod", "Delay2", "DelayVxod2", "TimesoundExt", "Timesound", "TimeLCD", "KOD", "KEY"})
         add(name, counter);
-    for (const char* name : {"ConfirmPaswrd", "GSMkom", "kom671", "ViolenceCode", "VoiceModule", "ReminderAfterDisarm",
-                             "AutoRemainder", "CommPortRdG"})
+    for (const char* name : {"ConfirmPaswrd", "GSMkom", "kom671", "ViolenceCode", "VoiceModule",
+                             "ReminderAfterDisarm", "AutoRemainder", "CommPortRdG"})
         add(name, group);
     add("Volume", combo);
     add("OperatingModeCmB", combo);
-    for (const char* name : {"ConnectButton", "DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn", "SaveBitBtn",
-                             "DefaultButton", "HelpBitBtn"})
+    for (const char* name : {"ConnectButton", "DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn",
+                             "SaveBitBtn", "DefaultButton", "HelpBitBtn"})
         add(name, button);
-    for (const char* name : {"TypeLabel2", "VersionLabel2", "ObjNumLabel", "RCopyFNameLabel", "RCopyFNameLabel2",
-                             "WebSiteLabel", "EmailLabel"})
+    for (const char* name : {"TypeLabel2", "VersionLabel2", "ObjNumLabel", "RCopyFNameLabel",
+                             "RCopyFNameLabel2", "WebSiteLabel", "EmailLabel"})
         add(name, label);
     add("L640bakChB", check);
-    for (const char* name : {"TabSheet2", "TabSheet11", "TabSheetSysNum", "MainStatusBar", "MainProgressBar"}) add(name, widget);
+    for (const char* name : {"TabSheet2", "TabSheet11", "TabSheetSysNum", "MainStatusBar", "MainProgressBar"})
+        add(name, widget);
     return out;
 }
 
-QTabWidget* tabsOf(TL640MSettingsForm* form) { return form->tabs(); }
+QTabWidget* tabsOf(TL640MSettingsForm* form) {
+    return form->tabs();
+}
 
 int tabIndex(QTabWidget* tabs, const QString& caption) {
     for (int i = 0; i < tabs->count(); ++i)
@@ -150,13 +160,16 @@ private slots:
             {"WriteButton", "Записать в прибор "}, {"ReadButton", "Считать из прибора"},
             {"SaveBitBtn", "Записать в файл"},     {"LoadBitBtn", "Считать из файла"},
             {"DefaultButton", "Завод. настройки"}, {"HelpBitBtn", "Help  "}};
-        for (const auto& [name, caption] : buttons) QCOMPARE(control<QPushButton>(w, name)->text(), QString(caption));
-        QCOMPARE(control<QCheckBox>(w, "L640bakChB")->text(), QString("Считать/записать резервную копию данных о регистрации"));
+        for (const auto& [name, caption] : buttons)
+            QCOMPARE(control<QPushButton>(w, name)->text(), QString(caption));
+        QCOMPARE(control<QCheckBox>(w, "L640bakChB")->text(),
+                 QString("Считать/записать резервную копию данных о регистрации"));
         QCOMPARE(control<QLabel>(w, "ObjNumLabel")->text(), QString("Номер объекта:"));
         QCOMPARE(control<QLabel>(w, "RCopyFNameLabel")->text(), QString("Файл копии: "));
         QCOMPARE(control<QLabel>(w, "LabelSimb7")->text(), QString("(макс.8 симв. )"));
-        QCOMPARE(radioItems(w, "ReleWorkMode4"), QStringList({"ПЦН тревога", "Контрольная лампа", "Взят/снят", "Звуковой",
-                                                               "Тревога", "Исполнительный", "Специальный"}));
+        QCOMPARE(radioItems(w, "ReleWorkMode4"),
+                 QStringList({"ПЦН тревога", "Контрольная лампа", "Взят/снят", "Звуковой", "Тревога",
+                              "Исполнительный", "Специальный"}));
         QCOMPARE(radioItems(w, "ViolenceCode"), QStringList({"Не используются", "Используются"}));
         QCOMPARE(radioItems(w, "ConfirmPaswrd"), QStringList({"Разрешен", "Запрещен"}));
         QCOMPARE(radioItems(w, "VoiceModule"), QStringList({"Выключен", "Включен"}));
@@ -187,8 +200,9 @@ private slots:
     void tabs_groupedWithTheHiddenOnesHidden() {
         EditorFixture e;
         QTabWidget* tabs = tabsOf(e.form.get());
-        for (const char* caption : {"Главная", "Параметры разделов", "Редактирование кодов", "Редактирование ключей ТМ",
-                                    "Привязки извещателей к разделам", "Выходы"}) {
+        for (const char* caption :
+             {"Главная", "Параметры разделов", "Редактирование кодов", "Редактирование ключей ТМ",
+              "Привязки извещателей к разделам", "Выходы"}) {
             const int i = tabIndex(tabs, caption);
             QVERIFY2(i >= 0 && tabs->isTabVisible(i), caption);
         }
@@ -211,11 +225,12 @@ private slots:
         EditorFixture e;
         QWidget* w = e.form.get();
         QCOMPARE(control<QComboBox>(w, "OperatingModeCmB")->currentIndex(), -1);
-        const std::pair<const char*, bool> states[] = {{"ConnectButton", true},  {"DisconnectButton", false},
-                                                       {"WriteButton", false},   {"ReadButton", false},
-                                                       {"SaveBitBtn", false},    {"LoadBitBtn", false},
-                                                       {"DefaultButton", true},  {"HelpBitBtn", true}};
-        for (const auto& [name, enabled] : states) QVERIFY2(control<QPushButton>(w, name)->isEnabled() == enabled, name);
+        const std::pair<const char*, bool> states[] = {{"ConnectButton", true}, {"DisconnectButton", false},
+                                                       {"WriteButton", false},  {"ReadButton", false},
+                                                       {"SaveBitBtn", false},   {"LoadBitBtn", false},
+                                                       {"DefaultButton", true}, {"HelpBitBtn", true}};
+        for (const auto& [name, enabled] : states)
+            QVERIFY2(control<QPushButton>(w, name)->isEnabled() == enabled, name);
         QVERIFY(control<QLabel>(w, "TypeLabel2")->text().isEmpty());
         QVERIFY(control<QLabel>(w, "VersionLabel2")->text().isEmpty());
         QCOMPARE(control<QLineEdit>(w, "ObjNumEdit")->text(), QString("1"));

@@ -126,7 +126,8 @@ TEST_F(PanelLinkTest, endCommand_isRecognised) {
     EXPECT_EQ(link.pipes.UsbSendEnd(), UsbResult::Ok);
     EXPECT_TRUE(hasEvent(link.board(), "end"));
     DeviceInfo info;
-    EXPECT_EQ(link.pipes.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok) << "the panel goes on answering";
+    EXPECT_EQ(link.pipes.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok)
+        << "the panel goes on answering";
 }
 
 TEST(PanelFaults, eachFault_failsItsExchangeOnly) {
@@ -138,9 +139,20 @@ TEST(PanelFaults, eachFault_failsItsExchangeOnly) {
     };
     const auto ok = UsbResult::Ok;
     const Case cases[] = {
-        {"no fault", {K::ReplyHeader, 9, 0}, ok, ok, ok, ok},  // a header fault on block 9 touches none of these
-        {"header everywhere", {K::ReplyHeader, {}, 0}, UsbResult::BadHeader, UsbResult::BadHeader, UsbResult::BadHeader, ok},
-        {"crc everywhere", {K::ReplyCrc, {}, 0}, UsbResult::BadReply, UsbResult::BadReply, UsbResult::BadReply, ok},
+        {"no fault", {K::ReplyHeader, 9, 0}, ok, ok, ok, ok},  // a header fault on block 9 touches none of
+                                                               // these
+        {"header everywhere",
+         {K::ReplyHeader, {}, 0},
+         UsbResult::BadHeader,
+         UsbResult::BadHeader,
+         UsbResult::BadHeader,
+         ok},
+        {"crc everywhere",
+         {K::ReplyCrc, {}, 0},
+         UsbResult::BadReply,
+         UsbResult::BadReply,
+         UsbResult::BadReply,
+         ok},
         {"header of block 2", {K::ReplyHeader, 2, 0}, ok, ok, UsbResult::BadHeader, ok},
         {"crc of block 2", {K::ReplyCrc, 2, 0}, ok, ok, UsbResult::BadReply, ok},
         {"reads of block 2 fail", {K::ReadFails, 2, 0}, ok, ok, UsbResult::BadHeader, ok},
@@ -222,7 +234,8 @@ TEST_F(RawProtocolTest, resynchronisesOnTheHeaderAfterGarbage) {
     const Bytes garbage[] = {{0x00, 0x13}, {0x55}, {0x55, 0x55, 0x55}, {0xAA, 0x55, 0x00}, badCrc};
     for (const Bytes& g : garbage) {
         const Bytes reply = feed(concat({g, bytes(makeReadRequest(0))}));
-        EXPECT_EQ(reply, bytes(makeBlockPacket(board.block(0)))) << "after " << g.size() << " bytes of garbage";
+        EXPECT_EQ(reply, bytes(makeBlockPacket(board.block(0))))
+            << "after " << g.size() << " bytes of garbage";
     }
     EXPECT_TRUE(hasEvent(board, "garbage 8")) << "the frame with the bad CRC was skipped";
 }
@@ -240,7 +253,8 @@ TEST_F(RawProtocolTest, framesSplitAcrossArrivals_areStillParsed) {
 TEST_F(RawProtocolTest, stalledWrite_isAbandoned_soTheNextRequestIsServed) {
     BlockBytes data{};
     const Bytes packet = bytes(makeBlockPacket(data));
-    EXPECT_TRUE(feed(concat({bytes(makeWriteRequest(2)), Bytes(packet.begin(), packet.begin() + 100)}), 0).empty());
+    EXPECT_TRUE(
+        feed(concat({bytes(makeWriteRequest(2)), Bytes(packet.begin(), packet.begin() + 100)}), 0).empty());
     const Bytes reply = feed(bytes(makeIdentifyRequest(kCmdIdentify)), kDataGapResetMs + 1);
     EXPECT_EQ(reply, bytes(makeFrame(31, 32, 0)));
     EXPECT_TRUE(hasEvent(board, "write 2 abandoned"));

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace livna::panelsim {
 namespace {
 
@@ -24,7 +23,10 @@ TEST(PanelsimOptions, validCommandLines) {
         {{"--type", "27"}, PanelSystem::Kvm, 27, 32, {}},
         {{"--fault", "header"}, PanelSystem::Kvm, 31, 32, {{K::ReplyHeader, {}, 0}}},
         {{"--fault", "crc:3", "--fault", "read:16", "--fault", "write:0"},
-         PanelSystem::Kvm, 31, 32, {{K::ReplyCrc, 3, 0}, {K::ReadFails, 16, 0}, {K::WriteRefused, 0, 0}}},
+         PanelSystem::Kvm,
+         31,
+         32,
+         {{K::ReplyCrc, 3, 0}, {K::ReadFails, 16, 0}, {K::WriteRefused, 0, 0}}},
         {{"--fault", "silent:300"}, PanelSystem::Kvm, 31, 32, {{K::SilentAfter, {}, 300}}},
     };
     for (const auto& c : cases) {
@@ -96,7 +98,7 @@ TEST(PanelsimOptions, pathsAreKept) {
 
 TEST(PanelsimOptions, invalidCommandLines_areRefusedWithAReason) {
     const std::vector<std::vector<std::string>> cases = {
-        {"--system", "kx"},  {"--type", "256"},      {"--version", "-1"}, {"--version", "3x"},
+        {"--system", "kx"},  {"--type", "256"},       {"--version", "-1"}, {"--version", "3x"},
         {"--fault", "read"}, {"--fault", "write:17"}, {"--fault", "boom"}, {"--fault", "silent"},
         {"--root"},          {"--colour", "red"},     {"--fault", "crc:"},
     };

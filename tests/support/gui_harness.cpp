@@ -4,12 +4,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QStyle>
-#include <QStyleOptionButton>
 #include <QDialog>
 #include <QFocusEvent>
 #include <QPointer>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTimer>
 
 namespace livna::test {
@@ -39,7 +39,9 @@ QPoint clickPoint(QWidget* w) {
     return w->rect().center();
 }
 
-QList<QRadioButton*> radioButtonsOf(QWidget* group) { return group->findChildren<QRadioButton*>(); }
+QList<QRadioButton*> radioButtonsOf(QWidget* group) {
+    return group->findChildren<QRadioButton*>();
+}
 
 // Closes the modal windows stacked above `keep`, topmost first. hide() ends a dialog's exec()
 // without going through its own close path (which may ask questions).
@@ -65,8 +67,12 @@ void typeText(QWidget* w, const QString& text) {
 
 static bool g_failureExpected = false;  // set by ExpectHarnessFailure
 
-ExpectHarnessFailure::ExpectHarnessFailure() : m_previous(g_failureExpected) { g_failureExpected = true; }
-ExpectHarnessFailure::~ExpectHarnessFailure() { g_failureExpected = m_previous; }
+ExpectHarnessFailure::ExpectHarnessFailure() : m_previous(g_failureExpected) {
+    g_failureExpected = true;
+}
+ExpectHarnessFailure::~ExpectHarnessFailure() {
+    g_failureExpected = m_previous;
+}
 
 void fail(const QString& message) {
     if (!g_failureExpected) QTest::qFail(qPrintable(message), __FILE__, __LINE__);
@@ -78,7 +84,8 @@ QWidget* find(QWidget* root, const QString& name) {
     if (root->objectName() == name) return root;
     const QList<QWidget*> found = root->findChildren<QWidget*>(name);
     if (found.isEmpty()) fail(QStringLiteral("no control named %1 in %2").arg(name, describe(root)));
-    if (found.size() > 1) fail(QStringLiteral("%1 controls named %2 in %3").arg(found.size()).arg(name, describe(root)));
+    if (found.size() > 1)
+        fail(QStringLiteral("%1 controls named %2 in %3").arg(found.size()).arg(name, describe(root)));
     return found.constFirst();
 }
 
@@ -88,7 +95,8 @@ bool has(QWidget* root, const QString& name) {
 
 void showWindow(QWidget* window) {
     window->show();
-    if (!QTest::qWaitForWindowExposed(window)) fail(QStringLiteral("window %1 was not shown").arg(describe(window)));
+    if (!QTest::qWaitForWindowExposed(window))
+        fail(QStringLiteral("window %1 was not shown").arg(describe(window)));
 }
 
 void click(QWidget* widget) {
@@ -96,7 +104,9 @@ void click(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, clickPoint(widget));
 }
 
-void click(QWidget* root, const QString& name) { click(find(root, name)); }
+void click(QWidget* root, const QString& name) {
+    click(find(root, name));
+}
 
 void focusIn(QWidget* widget) {
     requireUsable(widget, QStringLiteral("control"));
@@ -176,7 +186,8 @@ void pressKey(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers) {
     QTest::keyClick(widget, key, modifiers);
 }
 
-void runModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& whileOpen, int timeoutMs) {
+void runModal(const std::function<void()>& trigger, const std::function<void(QWidget*)>& whileOpen,
+              int timeoutMs) {
     QPointer<QWidget> below = QApplication::activeModalWidget();
     bool opened = false;
     QString error;
@@ -194,7 +205,8 @@ void runModal(const std::function<void()>& trigger, const std::function<void(QWi
         } catch (const std::exception& e) {
             error = QString::fromUtf8(e.what());
         }
-        if (error.isEmpty() && !g_failureExpected && QTest::currentTestFailed()) error = QStringLiteral("a check failed in the modal window");
+        if (error.isEmpty() && !g_failureExpected && QTest::currentTestFailed())
+            error = QStringLiteral("a check failed in the modal window");
         if (error.isEmpty() && guard && guard->isVisible())
             error = QStringLiteral("modal window %1 was left open").arg(describe(guard));
         if (!error.isEmpty()) closeModalsAbove(below);
@@ -225,7 +237,8 @@ void runModal(const std::function<void()>& trigger, const std::function<void(QWi
     if (!opened) fail(QStringLiteral("no modal window was opened"));
 }
 
-void clickAndDrive(QWidget* root, const QString& name, const std::function<void(QWidget*)>& whileOpen, int timeoutMs) {
+void clickAndDrive(QWidget* root, const QString& name, const std::function<void(QWidget*)>& whileOpen,
+                   int timeoutMs) {
     QWidget* w = find(root, name);
     runModal([w] { click(w); }, whileOpen, timeoutMs);
 }

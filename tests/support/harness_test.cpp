@@ -39,7 +39,8 @@ struct Sample {
         group = new QWidget(&window);
         group->setObjectName("ChoiceRdG");
         auto* items = new QVBoxLayout(group);
-        for (const char* caption : {"первый", "второй", "третий"}) items->addWidget(new QRadioButton(caption, group));
+        for (const char* caption : {"первый", "второй", "третий"})
+            items->addWidget(new QRadioButton(caption, group));
         combo = new QComboBox(&window);
         combo->setObjectName("ModeCmB");
         combo->addItems({"демо", "on-line"});
@@ -72,10 +73,14 @@ private slots:
     void find_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("failure");
-        QTest::newRow("window itself") << "SampleWindow" << "";
-        QTest::newRow("child") << "NameEdit" << "";
-        QTest::newRow("missing") << "NoSuchEdit" << "no control named NoSuchEdit in SampleWindow";
-        QTest::newRow("case differs") << "nameedit" << "no control named nameedit in SampleWindow";
+        QTest::newRow("window itself") << "SampleWindow"
+                                       << "";
+        QTest::newRow("child") << "NameEdit"
+                               << "";
+        QTest::newRow("missing") << "NoSuchEdit"
+                                 << "no control named NoSuchEdit in SampleWindow";
+        QTest::newRow("case differs") << "nameedit"
+                                      << "no control named nameedit in SampleWindow";
     }
     void find() {
         QFETCH(QString, name);
@@ -102,7 +107,8 @@ private slots:
     void click_onlyWhatAUserCouldClick() {
         Sample s;
         QSignalSpy off(s.disabled, &QPushButton::clicked);
-        QCOMPARE(failureOf([&] { click(&s.window, "OpenButton"); }), QString("control OpenButton is not visible"));
+        QCOMPARE(failureOf([&] { click(&s.window, "OpenButton"); }),
+                 QString("control OpenButton is not visible"));
         showWindow(&s.window);
         QCOMPARE(failureOf([&] { click(&s.window, "OffButton"); }), QString("control OffButton is disabled"));
         QCOMPARE(off.count(), 0);

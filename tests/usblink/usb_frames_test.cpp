@@ -11,7 +11,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes bytes(const CommandFrame& f) { return Bytes(f.begin(), f.end()); }
+Bytes bytes(const CommandFrame& f) {
+    return Bytes(f.begin(), f.end());
+}
 
 struct FrameCase {
     const char* name;
@@ -22,7 +24,9 @@ struct FrameCase {
 TEST(UsbFrames, requestFrames_matchWorkedFramesByteForByte) {
     const FrameCase cases[] = {
         {"identify AA", makeIdentifyRequest(kCmdIdentify), {0x55, 0x55, 0xAA, 0xAA, 0x00, 0x00, 0x01, 0xF1}},
-        {"identify A0", makeIdentifyRequest(kCmdIdentifyLoader), {0x55, 0x55, 0xA0, 0xAA, 0x00, 0x00, 0x02, 0x29}},
+        {"identify A0",
+         makeIdentifyRequest(kCmdIdentifyLoader),
+         {0x55, 0x55, 0xA0, 0xAA, 0x00, 0x00, 0x02, 0x29}},
         {"read 0", makeReadRequest(0), {0x55, 0x55, 0x93, 0x00, 0x00, 0x00, 0x2D, 0x4D}},
         {"write 0", makeWriteRequest(0), {0x55, 0x55, 0x94, 0x00, 0x00, 0x00, 0x2C, 0x39}},
         {"read 5", makeReadRequest(5), {0x55, 0x55, 0x93, 0x00, 0x05, 0x00, 0x2E, 0x1D}},
@@ -36,7 +40,9 @@ TEST(UsbFrames, requestFrames_matchWorkedFramesByteForByte) {
     }
 }
 
-TEST(UsbFrames, identifyCrc_isF101) { EXPECT_EQ(frameCrc(makeIdentifyRequest(kCmdIdentify)), 0xF101); }
+TEST(UsbFrames, identifyCrc_isF101) {
+    EXPECT_EQ(frameCrc(makeIdentifyRequest(kCmdIdentify)), 0xF101);
+}
 
 TEST(UsbFrames, frameCrcMatches_rejectsAnyChangedByte) {
     const CommandFrame good = makeReadRequest(3);
@@ -74,7 +80,7 @@ TEST(UsbFrames, blockPacket_headerDataAndCrcOverHeaderAndData) {
 
 TEST(UsbFrames, lowBytes_keepsOnlyTheLow8Bits) {
     std::array<std::int32_t, kUsbBlockSize> values{};
-    const std::pair<std::int32_t, std::uint8_t> cases[] = {{0, 0}, {255, 255}, {256, 0}, {257, 1},
+    const std::pair<std::int32_t, std::uint8_t> cases[] = {{0, 0},         {255, 255}, {256, 0},   {257, 1},
                                                            {0x1234, 0x34}, {-1, 0xFF}, {511, 0xFF}};
     for (std::size_t i = 0; i < std::size(cases); ++i) values[i] = cases[i].first;
     const BlockBytes low = lowBytes(values);
