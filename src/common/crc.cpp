@@ -26,7 +26,7 @@ namespace {
 constexpr std::array<std::uint16_t, 256> makeCrc16Table() {
     std::array<std::uint16_t, 256> table{};
     for (unsigned i = 0; i < 256; ++i) {
-        std::uint16_t crc = static_cast<std::uint16_t>(i);
+        auto crc = static_cast<std::uint16_t>(i);
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc & 1U) ? static_cast<std::uint16_t>((crc >> 1) ^ 0xA001U)
                              : static_cast<std::uint16_t>(crc >> 1);
@@ -38,7 +38,7 @@ constexpr std::array<std::uint16_t, 256> makeCrc16Table() {
 constexpr std::array<std::uint8_t, 256> makeCrc8Table() {
     std::array<std::uint8_t, 256> table{};
     for (unsigned i = 0; i < 256; ++i) {
-        std::uint8_t crc = static_cast<std::uint8_t>(i);
+        auto crc = static_cast<std::uint8_t>(i);
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc & 1U) ? static_cast<std::uint8_t>((crc >> 1) ^ 0x8CU)
                              : static_cast<std::uint8_t>(crc >> 1);

@@ -280,12 +280,12 @@ std::string describe(const FileError& error) {
 }
 
 std::filesystem::path pathFromUtf8(std::string_view utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    return {std::u8string(utf8.begin(), utf8.end())};
 }
 
 std::string pathToUtf8(const std::filesystem::path& path) {
     const std::u8string s = path.u8string();
-    return std::string(s.begin(), s.end());
+    return {s.begin(), s.end()};
 }
 
 std::string quotedLine(std::string_view line) {

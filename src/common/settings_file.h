@@ -18,7 +18,7 @@ namespace livna {
 inline constexpr std::size_t kRegistrationCopySize = 1024;  ///< panel blocks 2, 14, 15, 16
 inline constexpr std::size_t kRegistrationNameLines = 200;  ///< lines 196..199 name the copy's file
 /// No settings file comes near this (2816 lines of at most 13 bytes); anything larger is not one.
-inline constexpr std::size_t kMaxValuesFileBytes = 1024 * 1024;
+inline constexpr std::size_t kMaxValuesFileBytes = std::size_t{1024} * 1024;
 /// The values a settings file may hold without a question: bytes, and -1 for "no choice".
 inline constexpr std::int32_t kLowestFileValue = -1;
 inline constexpr std::int32_t kHighestFileValue = 255;

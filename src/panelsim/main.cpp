@@ -1,5 +1,5 @@
 // panelsim: plays a Ливна-640 panel on the direct USB link until it is stopped (SIGINT, SIGTERM).
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): sigaction and sigprocmask are POSIX
 #include <unistd.h>
 
 #include <climits>

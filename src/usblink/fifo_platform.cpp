@@ -3,7 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
+#include <signal.h>  // NOLINT(modernize-deprecated-headers): sigaction and sigprocmask are POSIX
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>

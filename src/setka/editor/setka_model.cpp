@@ -310,7 +310,7 @@ void applyKvm(const SettingsImage& image, SystemVariant variant, L640View& view,
     showRelayModes(image, kKvmRelayModes, c, tables);
 
     const int receivers = variant == SystemVariant::Kvm1 ? 1 : kReceivers;
-    for (std::size_t d = 0; d < static_cast<std::size_t>(receivers * kDetectorsPerReceiver); ++d)
+    for (std::size_t d = 0; d < static_cast<std::size_t>(receivers) * kDetectorsPerReceiver; ++d)
         c.bindings[d] = std::to_string(decodeBinding(v(kBindings + d)));
 
     for (int k = 1; k <= kPartitions; ++k)
@@ -388,7 +388,7 @@ std::variant<SettingsImage, Refusal> gatherKvm(SystemVariant variant, const L640
     putSet(image, kFirePartitions, partitionsOfType(c, PartitionType::Fire));
     putSet(image, kEmergencyPartitions, partitionsOfType(c, PartitionType::Emergency));
     const int receivers = variant == SystemVariant::Kvm1 ? 1 : kReceivers;
-    for (std::size_t d = 0; d < static_cast<std::size_t>(receivers * kDetectorsPerReceiver); ++d)
+    for (std::size_t d = 0; d < static_cast<std::size_t>(receivers) * kDetectorsPerReceiver; ++d)
         image[kBindings + d] = fieldNumber(leadingRunNumber(c.bindings[d]));
     if (variant == SystemVariant::Kvm4) {
         image[kExternalSounderTime] = c.externalSounderTime;
@@ -434,7 +434,7 @@ std::variant<SettingsImage, Refusal> gatherKv(const L640View& view, L640Tables& 
         const int r = i / (kRpdsPerReceiver * kLoopsPerRpd) + 1;
         const int p = i % (kRpdsPerReceiver * kLoopsPerRpd) / kLoopsPerRpd + 1;
         const int s = i % kLoopsPerRpd;
-        const auto at = static_cast<std::size_t>(2 * (object - 1));
+        const auto at = 2 * static_cast<std::size_t>(object - 1);
         const std::int32_t holder = 32 * r + p;
         if (tables.radioObjects[at] != holder) {
             tables.radioObjects[at] = holder;

@@ -127,7 +127,7 @@ struct L640Tables {
     std::array<std::int32_t, kSystemNumberSlots> systemNumbers{};
     std::array<std::int32_t, kObjectFields> objectNumbers{};
     std::array<std::int32_t, kRpds> objectChangedBits{};
-    std::array<std::int32_t, 2 * kRadioObjectCount> radioObjects{};
+    std::array<std::int32_t, std::size_t{2} * kRadioObjectCount> radioObjects{};
     SettingsImage defaultSettings{kSettingsSize};  ///< copies made by the last factory settings
     SettingsImage defaultCodes{kHeldCodesSize};
     bool writeDefaultsOnce = false;

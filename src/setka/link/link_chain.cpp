@@ -2,6 +2,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <utility>
 
 namespace livna::setka {
 
@@ -40,7 +41,7 @@ void StoppableSleeper::sleepMs(int ms) {
 ChainOutcome runChain(LinkPort& port, Sleeper& sleeper, LinkEventSink& sink, std::stop_token stop,
                       const ChainRequest& request) {
     ChainOutcome outcome;
-    LinkWorker worker(port, sleeper, sink, stop);
+    LinkWorker worker(port, sleeper, sink, std::move(stop));
     int deviceType = request.deviceType;
     for (LinkCommand step : request.steps) {
         outcome.lastStep = step;
@@ -75,7 +76,7 @@ void LinkChain::start(LinkPort& port, ChainRequest request, LinkEventSink& sink,
                       Sleeper* pauses) {
     stop();
     m_thread = std::jthread([&port, &sink, pauses, request = std::move(request),
-                             finish = std::move(finish)](std::stop_token stop) {
+                             finish = std::move(finish)](const std::stop_token& stop) {
         port.rearm();
         // Registered after rearm(): a stop that comes at any moment from now on cancels the port.
         std::stop_callback cancelPort(stop, [&port] { port.cancel(); });

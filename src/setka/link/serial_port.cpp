@@ -203,7 +203,7 @@ std::string defaultComRoot() {
 std::string comDevicePath(const std::string& root, int comNumber, std::string& error) {
     error = checkPrivateRoot(root, defaultComRoot(), true);
     if (!error.empty()) return {};
-    const std::string link = root + "/COM" + std::to_string(comNumber);
+    std::string link = root + "/COM" + std::to_string(comNumber);
     struct stat st {};
     if (::lstat(link.c_str(), &st) == 0) return link;
     return "/dev/ttyS" + std::to_string(comNumber - 1);
