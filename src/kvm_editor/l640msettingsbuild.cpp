@@ -41,15 +41,6 @@ QStringList numberItems(int first, int last) {
     return out;
 }
 
-/// A page whose contents scroll when the window is smaller than they are.
-QScrollArea* scrolled(QWidget* content) {
-    auto* area = new QScrollArea;
-    area->setWidget(content);
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    return area;
-}
-
 QLabel* headerLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignCenter);

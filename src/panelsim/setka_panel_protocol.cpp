@@ -21,6 +21,9 @@ constexpr std::uint8_t kWriteCodes = 0x94;
 constexpr std::uint8_t kAccepted = 0x00;
 constexpr std::uint8_t kRefused = 0xFF;
 constexpr std::uint8_t kWriteRefusedStatus = 0x01;
+// The four requests are consecutive codes: a request is judged by its range.
+static_assert(kWriteSettings == kReadSettings + 1 && kReadCodes == kWriteSettings + 1 &&
+              kWriteCodes == kReadCodes + 1);
 
 std::string hex(int b) {
     char s[8];

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -114,6 +115,14 @@ int RadioGroup::count() const {
 QString RadioGroup::item(int index) const {
     QAbstractButton* b = m_buttons->button(index);
     return b != nullptr ? b->text() : QString();
+}
+
+QScrollArea* scrolled(QWidget* content) {
+    auto* area = new QScrollArea;
+    area->setWidget(content);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    return area;
 }
 
 }  // namespace livna

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QButtonGroup;
+class QScrollArea;
 class QToolButton;
 
 namespace livna {
@@ -87,5 +88,8 @@ signals:
 private:
     QButtonGroup* m_buttons;
 };
+
+/// A page whose contents scroll when the window is smaller than they are.
+QScrollArea* scrolled(QWidget* content);
 
 }  // namespace livna

@@ -33,15 +33,6 @@ constexpr int kKeyLength = 12;  // hexadecimal digits of a Touch Memory key
 constexpr int kBindingColumns = 8;
 constexpr int kReceiverBoxHeight = 136;  // with the page spacing, the receiver tabs start at 142
 
-/// A page whose contents scroll when the window is smaller than they are.
-QScrollArea* scrolled(QWidget* content) {
-    auto* area = new QScrollArea;
-    area->setWidget(content);
-    area->setWidgetResizable(true);
-    area->setFrameShape(QFrame::NoFrame);
-    return area;
-}
-
 QString two(int n) {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
