@@ -415,6 +415,7 @@ void TChangeSoftForm::writeFactorySettings(int major, unsigned versionCode) {
     const UsbResult identified = usb.UsbGetDeviceInfo(kCmdIdentify, info);
     tellSystemError(context().dialogs, usb.systemText());
     if (identified != UsbResult::Ok) {
+        setStatus(QString::fromUtf8(kTextNoFactorySettings));
         context().dialogs.inform(kCaptionDeviceMessage, kTextNoFactorySettings, MsgIcon::Warning);
         return;
     }
