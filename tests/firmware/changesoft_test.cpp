@@ -162,26 +162,33 @@ struct Rig {
     /// The firmware arrivals and the loader's answers in the panel's record.
     QStringList firmwareEvents() { return panelEvents().filter(QRegularExpression("^firmware ")); }
 
-    /// Walks the wizard to the firmware window for the system, runs body while it is up, closes it
-    /// with Esc (when body left it open) and walks back.
-    void inWindow(SystemType system, const std::function<void(TChangeSoftForm*)>& body) {
+    /// Walks the wizard to the work window of the system and job (0 = "Обновление ПО прибора",
+    /// 1 = "Настройка прибора"), runs body while it is up, closes it with Esc (when body left it
+    /// open) and walks back.
+    void walk(SystemType system, int job, const std::function<void(QWidget*)>& body) {
         showWindow(windows.boot());
         chooseRadio(windows.boot(), "SysTypeRdG", system == SystemType::Kv ? 0 : 1);
         clickAndDrive(windows.boot(), "BootButton", [&](QWidget* mode) {
-            chooseRadio(mode, "SysModeRdG", 0);  // "Обновление ПО прибора"
+            chooseRadio(mode, "SysModeRdG", job);
             clickAndDrive(mode, "NextButton", [&](QWidget* info) {
                 if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000))
                     fail("NextButton of the info window stayed off");
                 clickAndDrive(info, "NextButton", [&](QWidget* work) {
-                    if (work != form.get()) fail("the wizard opened " + work->objectName());
-                    body(form.get());
-                    if (form->isVisible()) pressKey(work, Qt::Key_Escape);
+                    body(work);
+                    if (work->isVisible()) pressKey(work, Qt::Key_Escape);
                 });
                 click(info, "BackButton");
             });
             click(mode, "BackButton");
         });
         windows.boot()->hide();
+    }
+    /// The same to the firmware window.
+    void inWindow(SystemType system, const std::function<void(TChangeSoftForm*)>& body) {
+        walk(system, 0, [&](QWidget* work) {
+            if (work != form.get()) fail("the wizard opened " + work->objectName());
+            body(form.get());
+        });
     }
     /// Connects on-line; fails unless the panel was accepted.
     void connectPanel(TChangeSoftForm* w) {
@@ -654,11 +661,16 @@ private slots:
         for (std::size_t b : {0u, 1u, 3u, 4u, 5u, 6u, 7u})
             for (std::size_t i = 0; i < 256; ++i) QCOMPARE(stored[b * 256 + i], want[b * 256 + i] & 0xFF);
         QCOMPARE(stored[2 * 256], 255);
-        DeviceInfo info;
-        int count = 0;
-        QVERIFY(rig.program->pipes.UsbCountDevices(count));
-        QCOMPARE(rig.program->pipes.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok);
-        QCOMPARE(info.versionCode, 33u);
+        // Back through the wizard to the settings: the editor finds 3.3 with the factory settings.
+        rig.walk(SystemType::Kvm, 1, [&](QWidget* work) {
+            QCOMPARE(work, static_cast<QWidget*>(rig.windows.kvmEditor()));
+            goOnline(work);
+            click(work, "ConnectButton");
+            QCOMPARE(control<QLabel>(work, "VersionLabel2")->text(), QString("3.3"));
+            const QStringList lines = rig.windows.kvmEditor()->tmpListB();
+            QCOMPARE(lines.size(), 2048);
+            for (std::size_t i : {0u, 1u, 300u, 1000u, 2047u}) QCOMPARE(lines[qsizetype(i)].toInt(), want[i]);
+        });
     }
 };
 
