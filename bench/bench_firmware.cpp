@@ -58,7 +58,8 @@ struct Rig {
     Rig() {
         platform.addDevice("panel-0", panel);
         QDir(folder.path()).mkpath("Conf");
-        QFile::copy(QStringLiteral(LIVNA_DATA_DIR "/Conf/640dkvmdef.cfg"), folder.filePath("Conf/640dkvmdef.cfg"));
+        QFile::copy(QStringLiteral(LIVNA_DATA_DIR "/Conf/640dkvmdef.cfg"),
+                    folder.filePath("Conf/640dkvmdef.cfg"));
         form.emplace(ctx, folder.path());
         panelsim::TskSpec spec;
         spec.packets = kPackets;

@@ -14,10 +14,10 @@
 namespace livna {
 
 inline constexpr std::uint8_t kTskSignatureByte = 0x55;
-inline constexpr std::size_t kTskHeaderSize = 8;    ///< sent one byte at a time
-inline constexpr std::size_t kTskTrailerSize = 2;   ///< the final two bytes, sent one at a time
-inline constexpr std::size_t kTskPacketSize = 64;   ///< one write of the firmware data
-inline constexpr std::size_t kTskCountOffset = 4;   ///< high byte, then low byte
+inline constexpr std::size_t kTskHeaderSize = 8;     ///< sent one byte at a time
+inline constexpr std::size_t kTskTrailerSize = 2;    ///< the final two bytes, sent one at a time
+inline constexpr std::size_t kTskPacketSize = 64;    ///< one write of the firmware data
+inline constexpr std::size_t kTskCountOffset = 4;    ///< high byte, then low byte
 inline constexpr std::size_t kTskCountOverhead = 7;  ///< setka sends count + 7 bytes of the file
 /// The largest number of packets whose count (N - 7) still fits the 16-bit field.
 inline constexpr std::size_t kTskMaxPackets = 1023;
@@ -25,7 +25,8 @@ inline constexpr std::size_t kTskMaxPackets = 1023;
 /// The length rule: N = 10 + 64·m, m >= 0. Only such a file reaches the panel whole: the writer
 /// sends the data in whole packets only.
 constexpr bool tskLengthWellFormed(std::size_t n) {
-    return n >= kTskHeaderSize + kTskTrailerSize && (n - kTskHeaderSize - kTskTrailerSize) % kTskPacketSize == 0;
+    return n >= kTskHeaderSize + kTskTrailerSize &&
+           (n - kTskHeaderSize - kTskTrailerSize) % kTskPacketSize == 0;
 }
 /// N for m packets.
 constexpr std::size_t tskLength(std::size_t packets) {

@@ -33,10 +33,13 @@ namespace {
 
 constexpr const char* kWindowFolders[] = {"Base_D", "Conf"};
 
-constexpr const char* kGridCaptions[] = {
-    "Тип подключенного устройства: ", "Текущая версия ПО: ",     "Имя файла обновления: ",
-    "Тип файла обновления: ",         "Размер файла обновления(байт): ", "Дата файла обновления: ",
-    "Новая версия ПО: "};
+constexpr const char* kGridCaptions[] = {"Тип подключенного устройства: ",
+                                         "Текущая версия ПО: ",
+                                         "Имя файла обновления: ",
+                                         "Тип файла обновления: ",
+                                         "Размер файла обновления(байт): ",
+                                         "Дата файла обновления: ",
+                                         "Новая версия ПО: "};
 constexpr int kGridRows = 7;
 enum GridRow { RowDevice, RowVersion, RowFileName, RowFileType, RowFileSize, RowFileDate, RowFileVersion };
 
@@ -53,11 +56,13 @@ constexpr const char* kTextUpdated = "ПО успешно загружено в 
 constexpr const char* kFirmwareFailureBox =
     "Ошибка: ПО не загружено!\n"
     "Прибор может остаться без работающего ПО. Не отключайте прибор и повторите запись.";
-constexpr const char* kTextLinkLost = "Нет связи с прибором. Проверьте подключение и установите связь заново.";
+constexpr const char* kTextLinkLost =
+    "Нет связи с прибором. Проверьте подключение и установите связь заново.";
 constexpr const char* kTextNoFactorySettings = "Невозможно установить заводскую конфигурацию!";
 constexpr const char* kTextWritingFactory = "Запись заводских настроек в прибор.";
 constexpr const char* kTextFactoryWritten = "Заводские настройки успешно записаны в прибор.";
-constexpr const char* kCloseWhileConnected = "Внимание!\nПеред закрытием необходимо разорвать связь с прибором!";
+constexpr const char* kCloseWhileConnected =
+    "Внимание!\nПеред закрытием необходимо разорвать связь с прибором!";
 
 /// The loader needs a moment after the reply before the next exchange.
 constexpr int kAfterFirmwarePauseMs = 500;
@@ -106,7 +111,8 @@ void TChangeSoftForm::buildControls() {
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     auto* page = new QWidget;
     auto* pageLayout = new QVBoxLayout(page);
-    pageLayout->addWidget(new QLabel(QStringLiteral("Страница обновления программного обеспечения прибора Ливна-640"), page));
+    pageLayout->addWidget(
+        new QLabel(QStringLiteral("Страница обновления программного обеспечения прибора Ливна-640"), page));
     m_grid = mutableNames().add(new QTableWidget(kGridRows, 2, page), QStringLiteral("ChangeSoftStrGrid"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
@@ -147,7 +153,8 @@ QWidget* TChangeSoftForm::buildExchangeRow() {
 
     m_connectButton = createConnectButton(row);
     auto button = [&](const char* caption, const char* name) {
-        return mutableNames().add(new QPushButton(QString::fromUtf8(caption), row), QString::fromLatin1(name));
+        return mutableNames().add(new QPushButton(QString::fromUtf8(caption), row),
+                                  QString::fromLatin1(name));
     };
     m_disconnectButton = button("Разорвать связь", "DisconnectButton");
     m_loadButton = button("Считать из файла", "LoadBitBtn");
@@ -158,7 +165,8 @@ QWidget* TChangeSoftForm::buildExchangeRow() {
     }
     layout->addStretch(1);
 
-    connect(m_operatingMode, &QComboBox::activated, this, [this](int index) { OperatingModeCmBSelect(index); });
+    connect(m_operatingMode, &QComboBox::activated, this,
+            [this](int index) { OperatingModeCmBSelect(index); });
     connect(m_connectButton, &QPushButton::clicked, this, [this] { ConnectButtonClick(); });
     connect(m_disconnectButton, &QPushButton::clicked, this, [this] { DisconnectButtonClick(); });
     connect(m_loadButton, &QPushButton::clicked, this, [this] { LoadBitBtnClick(); });
@@ -295,8 +303,8 @@ void TChangeSoftForm::dropLostLink() {
 // ---- load ----------------------------------------------------------------------------------
 
 bool TChangeSoftForm::LoadBitBtnClick() {
-    const auto chosen = context().dialogs.openFile(
-        {"Чтение файла ПО", "Файлы ПО (*.tsk)|*.tsk", 1, "tsk", "Base_D", ""});
+    const auto chosen =
+        context().dialogs.openFile({"Чтение файла ПО", "Файлы ПО (*.tsk)|*.tsk", 1, "tsk", "Base_D", ""});
     if (!chosen) return false;
     const QString path = QString::fromStdString(*chosen);
     auto refuse = [&](const QString& text) {
@@ -351,8 +359,8 @@ void TChangeSoftForm::WriteButtonClick() {
     const int panelMajor = firmwareVersionParts(static_cast<int>(m_panel.versionCode)).major;
     const int fileMajor = firmwareVersionParts(static_cast<int>(m_image->versionCode)).major;
     if (panelMajor != fileMajor &&
-        context().dialogs.message({kCaptionDeviceMessage, kFamilyQuestion, MsgIcon::Warning, MsgButtons::YesNo,
-                                   MsgAnswer::No}) != MsgAnswer::Yes)
+        context().dialogs.message({kCaptionDeviceMessage, kFamilyQuestion, MsgIcon::Warning,
+                                   MsgButtons::YesNo, MsgAnswer::No}) != MsgAnswer::Yes)
         return;
 
     // Busy over the whole update, factory settings included: nothing may cut the firmware short.
@@ -389,7 +397,8 @@ bool TChangeSoftForm::writeFirmwareImage(const FirmwareImage& image) {
     // broken link must be connected again first.
     if (!outcome.systemText.empty()) {
         dropLostLink();
-        setStatus(QString::fromUtf8(kTextFirmwareFailed) + QLatin1Char(' ') + QString::fromUtf8(kTextLinkLost));
+        setStatus(QString::fromUtf8(kTextFirmwareFailed) + QLatin1Char(' ') +
+                  QString::fromUtf8(kTextLinkLost));
     }
     return false;
 }

@@ -22,11 +22,11 @@ inline constexpr std::size_t kFirmwareReplySize = 8;
 inline constexpr std::size_t kFirmwareReplyStatusByte = 3;  ///< 0: the panel took the firmware
 
 enum class FirmwareWriteResult {
-    Written,       ///< the loader answered status 0
-    NotWellFormed, ///< the bytes are not 10 + 64·m long; nothing was sent
-    WriteFailed,   ///< a byte or packet write failed; the transfer stopped there, no reply was read
-    NoReply,       ///< a byte of the reply did not come
-    Refused,       ///< the loader answered a non-zero status
+    Written,        ///< the loader answered status 0
+    NotWellFormed,  ///< the bytes are not 10 + 64·m long; nothing was sent
+    WriteFailed,    ///< a byte or packet write failed; the transfer stopped there, no reply was read
+    NoReply,        ///< a byte of the reply did not come
+    Refused,        ///< the loader answered a non-zero status
 };
 
 struct FirmwareWriteOutcome {

@@ -31,7 +31,8 @@ void PanelBoard::installFirmware(unsigned versionCode) {
     if (major == kKvmFirmwareMajor) m_config.system = PanelSystem::Kvm;
     if (major == kKvFirmwareMajor) m_config.system = PanelSystem::Kv;
     const std::size_t settingsBlocks = imageBlocks(PanelSystem::Kv);
-    std::fill(m_storage.begin(), m_storage.begin() + static_cast<std::ptrdiff_t>(settingsBlocks * kBlockSize), 0xFF);
+    std::fill(m_storage.begin(), m_storage.begin() + static_cast<std::ptrdiff_t>(settingsBlocks * kBlockSize),
+              0xFF);
 }
 
 std::span<std::uint8_t, 256> PanelBoard::block(std::size_t b) {

@@ -32,11 +32,11 @@ const char* factoryDefaultFile(PanelSystem system);
 
 struct PanelFault {
     enum class Kind {
-        ReplyHeader,   ///< replies start with a wrong header (all, or the reads of one block)
-        ReplyCrc,      ///< replies carry a wrong CRC (all, or the reads of one block)
-        ReadFails,     ///< reads of the block are never answered
-        WriteRefused,  ///< writes of the block are answered with status 1 and not stored
-        SilentAfter,   ///< after `bytes` bytes sent in all, the reply under way is cut off (once)
+        ReplyHeader,      ///< replies start with a wrong header (all, or the reads of one block)
+        ReplyCrc,         ///< replies carry a wrong CRC (all, or the reads of one block)
+        ReadFails,        ///< reads of the block are never answered
+        WriteRefused,     ///< writes of the block are answered with status 1 and not stored
+        SilentAfter,      ///< after `bytes` bytes sent in all, the reply under way is cut off (once)
         FirmwareRefused,  ///< the loader answers every firmware stream with status 1
         FirmwareSilent,   ///< the loader takes firmware streams and never answers
     };

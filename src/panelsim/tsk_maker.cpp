@@ -67,7 +67,8 @@ std::optional<std::string> checkFirmwareStream(std::span<const std::uint8_t> str
     const std::uint16_t header = crc16ArcTable(stream.first(6));
     if (stream[6] != (header & 0xFF) || stream[7] != (header >> 8)) return std::string("header crc");
     if (*tskCount(stream) != n - kTskCountOverhead) return "count " + std::to_string(*tskCount(stream));
-    const std::uint16_t data = crc16ArcTable(stream.subspan(kTskHeaderSize, n - kTskHeaderSize - kTskTrailerSize));
+    const std::uint16_t data =
+        crc16ArcTable(stream.subspan(kTskHeaderSize, n - kTskHeaderSize - kTskTrailerSize));
     if (stream[n - 2] != (data & 0xFF) || stream[n - 1] != (data >> 8)) return std::string("data crc");
     return std::nullopt;
 }
@@ -94,7 +95,7 @@ std::optional<MakeTskCommand> parseMakeTsk(const std::vector<std::string>& args,
             const char* name;
             long long lo, hi;
         };
-        static constexpr Limit kLimits[] = {{"--type", 0, 255},       {"--version", 0, 255},
+        static constexpr Limit kLimits[] = {{"--type", 0, 255},        {"--version", 0, 255},
                                             {"--packets", 0, 1 << 20}, {"--seed", 0, 0xFFFFFFFFLL},
                                             {"--count", 0, 0xFFFF},    {"--trailing", 0, 1 << 20}};
         const Limit* limit = nullptr;

@@ -9,7 +9,8 @@ namespace {
 
 std::vector<std::uint8_t> file(std::size_t n, unsigned type = 31, unsigned version = 33) {
     std::vector<std::uint8_t> bytes(n, 0x11);
-    const std::uint8_t head[] = {0x55, 0x55, static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(version)};
+    const std::uint8_t head[] = {0x55, 0x55, static_cast<std::uint8_t>(type),
+                                 static_cast<std::uint8_t>(version)};
     for (std::size_t i = 0; i < n && i < 4; ++i) bytes[i] = head[i];
     return bytes;
 }
@@ -25,7 +26,8 @@ TEST(TskFile, checks_inTheirOrder) {
     badSignature[1] = 0xAA;
     const Case cases[] = {
         {"55 AA, demo", badSignature, std::nullopt, TskCheck::BadSignature},
-        {"55 AA and a wrong length", std::vector<std::uint8_t>{0x55, 0xAA, 31}, std::nullopt, TskCheck::BadSignature},
+        {"55 AA and a wrong length", std::vector<std::uint8_t>{0x55, 0xAA, 31}, std::nullopt,
+         TskCheck::BadSignature},
         {"empty", {}, std::nullopt, TskCheck::BadLength},
         {"3 bytes", file(3), std::nullopt, TskCheck::BadLength},
         {"9 bytes", file(9), std::nullopt, TskCheck::BadLength},
@@ -58,7 +60,8 @@ TEST(TskFile, lengthRule) {
     EXPECT_LE(tskLength(kTskMaxPackets) - kTskCountOverhead, 0xFFFFu);
     EXPECT_GT(tskLength(kTskMaxPackets + 1) - kTskCountOverhead, 0xFFFFu);
     for (std::size_t n : {10u, 74u, 138u, 65482u}) EXPECT_TRUE(tskLengthWellFormed(n)) << n;
-    for (std::size_t n : {0u, 8u, 9u, 11u, 72u, 73u, 75u, 136u, 137u}) EXPECT_FALSE(tskLengthWellFormed(n)) << n;
+    for (std::size_t n : {0u, 8u, 9u, 11u, 72u, 73u, 75u, 136u, 137u})
+        EXPECT_FALSE(tskLengthWellFormed(n)) << n;
 }
 
 TEST(TskFile, typeLabel_byTypeAndMajor) {
@@ -66,12 +69,17 @@ TEST(TskFile, typeLabel_byTypeAndMajor) {
         unsigned type, version;
         const char* label;
     };
-    const Case cases[] = {{31, 52, "ПО для Ливна-640, плата d"}, {31, 33, "ПО для Ливна-640, плата d"},
-                          {31, 41, ""},                           {31, 123, ""},
-                          {31, 53, "ПО для Ливна-640, плата d"}, {27, 52, "ПО для Ливна-640М"},
-                          {27, 0, "ПО для Ливна-640М"},           {0, 52, "ПО для прибора другого типа"},
+    const Case cases[] = {{31, 52, "ПО для Ливна-640, плата d"},
+                          {31, 33, "ПО для Ливна-640, плата d"},
+                          {31, 41, ""},
+                          {31, 123, ""},
+                          {31, 53, "ПО для Ливна-640, плата d"},
+                          {27, 52, "ПО для Ливна-640М"},
+                          {27, 0, "ПО для Ливна-640М"},
+                          {0, 52, "ПО для прибора другого типа"},
                           {30, 33, "ПО для прибора другого типа"}};
-    for (const Case& c : cases) EXPECT_EQ(tskTypeLabel(c.type, c.version), c.label) << c.type << " " << c.version;
+    for (const Case& c : cases)
+        EXPECT_EQ(tskTypeLabel(c.type, c.version), c.label) << c.type << " " << c.version;
 }
 
 TEST(TskFile, count_highByteFirst) {

@@ -27,9 +27,9 @@
 #include "firmware/changesoftunit.h"
 #include "firmware_rig.h"
 #include "gui_harness.h"
-#include "panel_program.h"
 #include "kv_editor/l640kvunit.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "panel_program.h"
 #include "wizard/bootunit.h"
 #include "wizard/infounit.h"
 #include "wizard/wizardwindows.h"
@@ -61,7 +61,8 @@ PanelConfig panel(PanelSystem system, unsigned version = 0, unsigned type = 31) 
 /// The Ливна-КВ factory settings of the tests: 2304 values, each block its own pattern.
 SettingsImage kvDefaults() {
     SettingsImage image(2304);
-    for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::int32_t>((i * 7 + i / 256) % 256);
+    for (std::size_t i = 0; i < image.size(); ++i)
+        image[i] = static_cast<std::int32_t>((i * 7 + i / 256) % 256);
     return image;
 }
 
@@ -85,7 +86,8 @@ QStringList gridValues(TChangeSoftForm* w) {
 
 QStringList enabledControls(TChangeSoftForm* w) {
     QStringList out;
-    for (const char* name : {"OperatingModeCmB", "ConnectButton", "DisconnectButton", "LoadBitBtn", "WriteButton"})
+    for (const char* name :
+         {"OperatingModeCmB", "ConnectButton", "DisconnectButton", "LoadBitBtn", "WriteButton"})
         if (find(w, name)->isEnabled() && find(w, name)->isVisibleTo(w)) out << name;
     return out;
 }
@@ -94,8 +96,8 @@ QStringList enabledControls(TChangeSoftForm* w) {
 /// region that is off is off too).
 QStringList enabledStarters(TChangeSoftForm* w) {
     QStringList out;
-    for (const char* name : {"OperatingModeCmB", "ConnectButton", "DisconnectButton", "LoadBitBtn", "WriteButton",
-                             "HelpBitBtn", "CommPortRdG", "PageControl1"})
+    for (const char* name : {"OperatingModeCmB", "ConnectButton", "DisconnectButton", "LoadBitBtn",
+                             "WriteButton", "HelpBitBtn", "CommPortRdG", "PageControl1"})
         if (find(w, name)->isEnabled()) out << name;
     return out;
 }
@@ -171,7 +173,8 @@ struct Rig {
         clickAndDrive(windows.boot(), "BootButton", [&](QWidget* mode) {
             chooseRadio(mode, "SysModeRdG", job);
             clickAndDrive(mode, "NextButton", [&](QWidget* info) {
-                if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000))
+                if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); },
+                                     2000))
                     fail("NextButton of the info window stayed off");
                 clickAndDrive(info, "NextButton", [&](QWidget* work) {
                     body(work);
@@ -277,23 +280,42 @@ private slots:
             return QByteArray(reinterpret_cast<const char*>(b.data()), static_cast<qsizetype>(b.size()));
         };
         auto cut = [&](qsizetype n) { return bytes(1, 31, 33).left(n); };
-        const QString length = kBadFormat + "\nДлина файла %1 байт, файл ПО должен иметь длину 10 + 64·m байт.";
+        const QString length =
+            kBadFormat + "\nДлина файла %1 байт, файл ПО должен иметь длину 10 + 64·m байт.";
         QByteArray badSignature = bytes(1, 31, 33);
         badSignature[1] = char(0xAA);
-        QTest::newRow("55 AA, demo") << badSignature << false << kBadFormat << "" << "";
-        QTest::newRow("3 bytes") << cut(3) << false << length.arg(3) << "" << "";
-        QTest::newRow("9 bytes") << cut(9) << false << length.arg(9) << "" << "";
-        QTest::newRow("73 bytes, on-line") << cut(73) << true << length.arg(73) << "" << "";
-        QTest::newRow("75 bytes") << bytes(1, 31, 33) + QByteArray(1, 'x') << false << length.arg(75) << "" << "";
-        QTest::newRow("10 bytes") << bytes(0, 31, 33) << false << "" << "ПО для Ливна-640, плата d" << "3.3";
-        QTest::newRow("74 bytes") << bytes(1, 31, 33) << false << "" << "ПО для Ливна-640, плата d" << "3.3";
-        QTest::newRow("type 31, version 41, panel 31 on-line") << bytes(1, 31, 41) << true << "" << "" << "4.1";
-        QTest::newRow("type 31, version 52") << bytes(1, 31, 52) << false << "" << "ПО для Ливна-640, плата d"
+        QTest::newRow("55 AA, demo") << badSignature << false << kBadFormat << ""
+                                     << "";
+        QTest::newRow("3 bytes") << cut(3) << false << length.arg(3) << ""
+                                 << "";
+        QTest::newRow("9 bytes") << cut(9) << false << length.arg(9) << ""
+                                 << "";
+        QTest::newRow("73 bytes, on-line") << cut(73) << true << length.arg(73) << ""
+                                           << "";
+        QTest::newRow("75 bytes") << bytes(1, 31, 33) + QByteArray(1, 'x') << false << length.arg(75) << ""
+                                  << "";
+        QTest::newRow("10 bytes") << bytes(0, 31, 33) << false << ""
+                                  << "ПО для Ливна-640, плата d"
+                                  << "3.3";
+        QTest::newRow("74 bytes") << bytes(1, 31, 33) << false << ""
+                                  << "ПО для Ливна-640, плата d"
+                                  << "3.3";
+        QTest::newRow("type 31, version 41, panel 31 on-line") << bytes(1, 31, 41) << true << ""
+                                                               << ""
+                                                               << "4.1";
+        QTest::newRow("type 31, version 52") << bytes(1, 31, 52) << false << ""
+                                             << "ПО для Ливна-640, плата d"
                                              << "5.2";
-        QTest::newRow("type 31, version 123") << bytes(1, 31, 123) << true << "" << "" << "1.23";
-        QTest::newRow("type 27 in demo") << bytes(1, 27, 33) << false << "" << "ПО для Ливна-640М" << "3.3";
-        QTest::newRow("type 27 on a type-31 panel") << bytes(1, 27, 33) << true << kWrongType << "" << "";
-        QTest::newRow("type 0 on-line") << bytes(1, 0, 33) << true << kWrongType << "" << "";
+        QTest::newRow("type 31, version 123") << bytes(1, 31, 123) << true << ""
+                                              << ""
+                                              << "1.23";
+        QTest::newRow("type 27 in demo") << bytes(1, 27, 33) << false << ""
+                                         << "ПО для Ливна-640М"
+                                         << "3.3";
+        QTest::newRow("type 27 on a type-31 panel") << bytes(1, 27, 33) << true << kWrongType << ""
+                                                    << "";
+        QTest::newRow("type 0 on-line") << bytes(1, 0, 33) << true << kWrongType << ""
+                                        << "";
     }
     void load_checksAndGridRows() {
         QFETCH(QByteArray, file);
@@ -304,8 +326,8 @@ private slots:
         Rig rig(panel(PanelSystem::Kvm));
         rig.inWindow(SystemType::Kvm, [&](TChangeSoftForm* w) {
             if (online) rig.connectPanel(w);
-            const QString path = rig.folder.firmware(
-                "f.tsk", std::vector<std::uint8_t>(file.begin(), file.end()));
+            const QString path =
+                rig.folder.firmware("f.tsk", std::vector<std::uint8_t>(file.begin(), file.end()));
             rig.fake.dialogs.clear();
             const bool accepted = rig.load(w, path);
             const auto request = rig.fake.dialogs.calls().front().file;
@@ -397,14 +419,21 @@ private slots:
         QTest::addColumn<unsigned>("version");
         QTest::addColumn<QString>("refusal");  // empty: accepted
         QTest::addColumn<QString>("shown");
-        QTest::newRow("КВ, board d, 5.2") << int(SystemType::Kv) << 31u << 52u << "" << "5.2";
-        QTest::newRow("КВ, board d running КВ-М 3.3") << int(SystemType::Kv) << 31u << 33u << "" << "3.3";
-        QTest::newRow("КВ, M board, 5.2") << int(SystemType::Kv) << 27u << 52u << "" << "5.2";
-        QTest::newRow("КВ, M board, 3.3") << int(SystemType::Kv) << 27u << 33u << "Подключен не КВ-прибор! " << "";
-        QTest::newRow("КВ-М, M board, 5.2") << int(SystemType::Kvm) << 27u << 52u
-                                           << "Подключен не КВМ(Д) - прибор! " << "";
-        QTest::newRow("КВ-М, M board, 3.3") << int(SystemType::Kvm) << 27u << 33u << "" << "3.3";
-        QTest::newRow("КВ-М, board d, 1.23") << int(SystemType::Kvm) << 31u << 123u << "" << "1.23";
+        QTest::newRow("КВ, board d, 5.2") << int(SystemType::Kv) << 31u << 52u << ""
+                                          << "5.2";
+        QTest::newRow("КВ, board d running КВ-М 3.3") << int(SystemType::Kv) << 31u << 33u << ""
+                                                      << "3.3";
+        QTest::newRow("КВ, M board, 5.2") << int(SystemType::Kv) << 27u << 52u << ""
+                                          << "5.2";
+        QTest::newRow("КВ, M board, 3.3") << int(SystemType::Kv) << 27u << 33u << "Подключен не КВ-прибор! "
+                                          << "";
+        QTest::newRow("КВ-М, M board, 5.2")
+            << int(SystemType::Kvm) << 27u << 52u << "Подключен не КВМ(Д) - прибор! "
+            << "";
+        QTest::newRow("КВ-М, M board, 3.3") << int(SystemType::Kvm) << 27u << 33u << ""
+                                            << "3.3";
+        QTest::newRow("КВ-М, board d, 1.23") << int(SystemType::Kvm) << 31u << 123u << ""
+                                             << "1.23";
     }
     void connect_acceptanceBySystemAndBoard() {
         QFETCH(int, system);
@@ -427,7 +456,8 @@ private slots:
                 pressKey(w, Qt::Key_Escape);  // refused while connected
                 w->close();
                 QVERIFY(w->isVisible());
-                QCOMPARE(rig.messageTexts(), QStringList(2, "Внимание!\nПеред закрытием необходимо разорвать связь с прибором!"));
+                QCOMPARE(rig.messageTexts(),
+                         QStringList(2, "Внимание!\nПеред закрытием необходимо разорвать связь с прибором!"));
                 QCOMPARE(rig.fake.dialogs.messages()[0].caption, std::string("Системное сообщение"));
                 QCOMPARE(rig.fake.dialogs.messages()[0].icon, MsgIcon::Warning);
                 click(w, "DisconnectButton");
@@ -480,7 +510,8 @@ private slots:
             QCOMPARE(enabledControls(w), QStringList({"OperatingModeCmB", "ConnectButton"}));
             QCOMPARE(w->progressBar()->value(), 0);
             QVERIFY(progress.count() > 10);
-            const QStringList requests = rig.panelEvents().filter(QRegularExpression("^(end|identify AA|write \\d+)$"));
+            const QStringList requests =
+                rig.panelEvents().filter(QRegularExpression("^(end|identify AA|write \\d+)$"));
             QCOMPARE(requests, QStringList({"end", "identify AA", "write 0", "write 1", "write 3", "write 4",
                                             "write 5", "write 6", "write 7"}));
         });
@@ -534,16 +565,19 @@ private slots:
         rig.inWindow(SystemType::Kvm, [&](TChangeSoftForm* w) {
             rig.connectPanel(w);
             QVERIFY(rig.load(w, rig.folder.firmware("kvm33.tsk", tskFile(40, 31, 33))));
-            if (failure == "refused") rig.board().addFault({PanelFault::Kind::FirmwareRefused, std::nullopt, 0});
-            if (failure == "silent") rig.board().addFault({PanelFault::Kind::FirmwareSilent, std::nullopt, 0});
+            if (failure == "refused")
+                rig.board().addFault({PanelFault::Kind::FirmwareRefused, std::nullopt, 0});
+            if (failure == "silent")
+                rig.board().addFault({PanelFault::Kind::FirmwareSilent, std::nullopt, 0});
             if (failure == "unplugged") rig.memory->unplugAfterWrites(20);
             rig.fake.dialogs.clear();
             rig.memory->sleeper.clear();
             click(w, "WriteButton");
             QCOMPARE(rig.boxesCaptioned("Error"), failure == "unplugged" ? 1 : 0);
             const QStringList told = rig.messageTexts();
-            QVERIFY2(told.last().startsWith("Ошибка: ПО не загружено!\nПрибор может остаться без работающего ПО"),
-                     qPrintable(told.join(" | ")));
+            QVERIFY2(
+                told.last().startsWith("Ошибка: ПО не загружено!\nПрибор может остаться без работающего ПО"),
+                qPrintable(told.join(" | ")));
             QCOMPARE(rig.fake.dialogs.messages().back().icon, MsgIcon::Error);
             QVERIFY(status(w).startsWith("Ошибка: ПО не загружено!"));
             QCOMPARE(w->progressBar()->value(), 0);
@@ -576,8 +610,9 @@ private slots:
             << "block" << QStringList{"Не удалось записать в прибор блок памяти 5 заводских настроек.\n"
                                       "Установите связь и запишите настройки в окне настройки прибора."}
             << "Заводские настройки записаны в прибор не полностью: не записан блок памяти 5.";
-        QTest::newRow("identify fails") << "identify" << QStringList{"Невозможно установить заводскую конфигурацию!"}
-                                        << "Невозможно установить заводскую конфигурацию!";
+        QTest::newRow("identify fails")
+            << "identify" << QStringList{"Невозможно установить заводскую конфигурацию!"}
+            << "Невозможно установить заводскую конфигурацию!";
     }
     void update_factorySettingsFailures() {
         QFETCH(QString, failure);
@@ -594,7 +629,8 @@ private slots:
             rig.fake.dialogs.clear();
             click(w, "WriteButton");
             QCOMPARE(rig.messageTexts(), QStringList{"ПО успешно загружено в прибор"} + told);
-            QCOMPARE(rig.fake.dialogs.messages().back().icon, failure == "block" ? MsgIcon::Error : MsgIcon::Warning);
+            QCOMPARE(rig.fake.dialogs.messages().back().icon,
+                     failure == "block" ? MsgIcon::Error : MsgIcon::Warning);
             QCOMPARE(::status(w), status);
         });
         QCOMPARE(rig.board().versionCode(), 33u);

@@ -38,7 +38,8 @@ struct LoaderRig {
     std::vector<std::size_t> arrivals() {
         std::vector<std::size_t> out;
         for (const auto& e : link.board().events())
-            if (const auto plus = e.text.find('+'); e.text.rfind("firmware ", 0) == 0 && plus != std::string::npos)
+            if (const auto plus = e.text.find('+');
+                e.text.rfind("firmware ", 0) == 0 && plus != std::string::npos)
                 out.push_back(std::stoul(e.text.substr(plus + 1)));
         return out;
     }
@@ -160,7 +161,8 @@ TEST(FirmwareWrite, loaderRefuses_aSkippedPause) {
         pipes.UsbWriteByte(file[264]);
         if (skipped != 0) rig.link.sleeper.sleepMs(10);
         pipes.UsbWriteByte(file[265]);
-        EXPECT_EQ(rig.lastEvent(), "firmware status 1 no pause before byte " + std::to_string(264 + 1 - skipped));
+        EXPECT_EQ(rig.lastEvent(),
+                  "firmware status 1 no pause before byte " + std::to_string(264 + 1 - skipped));
     }
 }
 

@@ -54,9 +54,9 @@ TEST(TskMaker, checkFirmwareStream_namesWhatIsWrong) {
         std::size_t at;
         std::string reason;
     };
-    const Case cases[] = {{"signature", 1, "signature"},    {"type", 2, "type 30 on board 31"},
+    const Case cases[] = {{"signature", 1, "signature"},   {"type", 2, "type 30 on board 31"},
                           {"header crc", 3, "header crc"}, {"count", 5, "count 66"},
-                          {"data", 40, "data crc"},         {"data crc", 73, "data crc"}};
+                          {"data", 40, "data crc"},        {"data crc", 73, "data crc"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto bytes = good;
@@ -86,10 +86,10 @@ TEST(TskMaker, commandLine) {
     EXPECT_EQ(c->spec.trailing, 3u);
 
     const std::vector<std::vector<std::string>> bad = {
-        {"--type", "31", "--version", "33", "--packets", "1"},             // no OUT
-        {"o", "--version", "33", "--packets", "1"},                        // no type
-        {"o", "--type", "256", "--version", "33", "--packets", "1"},       // type beyond a byte
-        {"o", "--type", "31", "--version", "33", "--packets", "1024"},     // count beyond 16 bits
+        {"--type", "31", "--version", "33", "--packets", "1"},          // no OUT
+        {"o", "--version", "33", "--packets", "1"},                     // no type
+        {"o", "--type", "256", "--version", "33", "--packets", "1"},    // type beyond a byte
+        {"o", "--type", "31", "--version", "33", "--packets", "1024"},  // count beyond 16 bits
         {"o", "--type", "31", "--version", "33", "--packets", "1", "--x", "1"},
         {"o", "p", "--type", "31", "--version", "33", "--packets", "1"},
         {"o", "--type", "31", "--version", "33", "--packets"}};

@@ -33,11 +33,11 @@ struct PanelProgram {
         : platform(dir.filePath("root").toStdString()), pipes(platform, sleeper) {
         if (writeSettingsFile(pathFromUtf8(dir.filePath("image.cfg").toStdString()), image))
             fail("cannot write the image");
-        process.start(panelsimProgram(), QStringList{"--version", QString::number(version), "--root",
-                                                     dir.filePath("root"), "--image", dir.filePath("image.cfg"),
-                                                     "--save", dir.filePath("saved.cfg"), "--log",
-                                                     dir.filePath("log")} +
-                                             extra);
+        process.start(panelsimProgram(),
+                      QStringList{"--version", QString::number(version), "--root", dir.filePath("root"),
+                                  "--image", dir.filePath("image.cfg"), "--save", dir.filePath("saved.cfg"),
+                                  "--log", dir.filePath("log")} +
+                          extra);
         // It names its panel folder once the FIFOs are up.
         if (!QTest::qWaitFor([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; },
                              5000) ||
@@ -55,7 +55,8 @@ struct PanelProgram {
         if (!f.open(QIODevice::ReadOnly)) fail("no panelsim log");
         QStringList out;
         for (const QByteArray& line : f.readAll().split('\n'))
-            if (const qsizetype blank = line.indexOf(' '); blank > 0) out << QString::fromUtf8(line.mid(blank + 1));
+            if (const qsizetype blank = line.indexOf(' '); blank > 0)
+                out << QString::fromUtf8(line.mid(blank + 1));
         return out;
     }
     /// The panel's settings of size values as saved after its last accepted write.
