@@ -6,6 +6,9 @@ namespace livna {
 
 namespace {
 
+/// The progress is worked out after every eighth byte.
+constexpr std::size_t kProgressStepBytes = 8;
+
 /// Tells progress only when the percentage moved on.
 class ProgressTeller {
 public:
@@ -55,7 +58,7 @@ FirmwareWriteOutcome writeFirmware(UsbPipes& pipes, std::span<const std::uint8_t
             sleeper.sleepMs(kFirmwareTrailerPauseMs);
             if (!pipes.UsbWriteByte(bytes[n - 1])) return failed(FirmwareWriteResult::WriteFailed);
         }
-        if ((k + 1) % 8 == 0) teller.tell(static_cast<int>((k + 1) * 100 / (n + 2)));
+        if ((k + 1) % kProgressStepBytes == 0) teller.tell(static_cast<int>((k + 1) * 100 / (n + 2)));
     }
     teller.tell(100);
 
