@@ -21,12 +21,15 @@ bool isCommand(std::uint8_t b) {
     return b == kCmdIdentify || b == kCmdIdentifyLoader || b == kCmdReadBlock || b == kCmdWriteBlock;
 }
 
-/// The pause the PC owes before byte o of an n-byte stream: after every fourth packet, and between
-/// the final two bytes.
+/// What the loader needs to store data: a pause after every fourth packet, and one between the final
+/// two bytes.
+constexpr int kLoaderPauseMs = 10;
+
+/// The pause the PC owes before byte o of an n-byte stream.
 int pauseBefore(std::size_t o, std::size_t n) {
     constexpr std::size_t kGroup = 4 * kTskPacketSize;
-    if (o + 1 == n) return 10;
-    if (o > kTskHeaderSize && o + 2 <= n && (o - kTskHeaderSize) % kGroup == 0) return 10;
+    if (o + 1 == n) return kLoaderPauseMs;
+    if (o > kTskHeaderSize && o + 2 <= n && (o - kTskHeaderSize) % kGroup == 0) return kLoaderPauseMs;
     return 0;
 }
 
