@@ -30,9 +30,9 @@
 #include "kv_editor/l640kvunit.h"
 #include "kvm_editor/l640msettingsunit.h"
 #include "panel_program.h"
-#include "wizard/bootunit.h"
 #include "wizard/infounit.h"
 #include "wizard/wizardwindows.h"
+#include "wizard_walk.h"
 
 using namespace livna;
 using namespace livna::test;
@@ -164,27 +164,9 @@ struct Rig {
     /// The firmware arrivals and the loader's answers in the panel's record.
     QStringList firmwareEvents() { return panelEvents().filter(QRegularExpression("^firmware ")); }
 
-    /// Walks the wizard to the work window of the system and job (0 = "Обновление ПО прибора",
-    /// 1 = "Настройка прибора"), runs body while it is up, closes it with Esc (when body left it
-    /// open) and walks back.
     void walk(SystemType system, int job, const std::function<void(QWidget*)>& body) {
-        showWindow(windows.boot());
-        chooseRadio(windows.boot(), "SysTypeRdG", system == SystemType::Kv ? 0 : 1);
-        clickAndDrive(windows.boot(), "BootButton", [&](QWidget* mode) {
-            chooseRadio(mode, "SysModeRdG", job);
-            clickAndDrive(mode, "NextButton", [&](QWidget* info) {
-                if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); },
-                                     2000))
-                    fail("NextButton of the info window stayed off");
-                clickAndDrive(info, "NextButton", [&](QWidget* work) {
-                    body(work);
-                    if (work->isVisible()) pressKey(work, Qt::Key_Escape);
-                });
-                click(info, "BackButton");
-            });
-            click(mode, "BackButton");
-        });
-        windows.boot()->hide();
+        walkToWorkWindow(windows, system == SystemType::Kv ? WizardSystem::Kv : WizardSystem::Kvm,
+                         WizardJob(job), body);
     }
     /// The same to the firmware window.
     void inWindow(SystemType system, const std::function<void(TChangeSoftForm*)>& body) {

@@ -24,6 +24,7 @@
 #include "usblink/fifo_platform.h"
 #include "wizard/bootunit.h"
 #include "wizard/wizardwindows.h"
+#include "wizard_walk.h"
 
 using namespace livna;
 using namespace livna::test;
@@ -148,11 +149,6 @@ void showTab(TL640MSettingsForm* e, const QString& caption) {
     fail("no tab " + caption);
 }
 
-void waitForNext(QWidget* info) {
-    if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000))
-        fail("NextButton of the info window stayed off");
-}
-
 void writeLines(const QString& path, const QStringList& lines) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
@@ -190,31 +186,13 @@ struct Rig {
     /// Walks the wizard to the editor, runs body while it is up, closes it with Esc (when body
     /// left it open) and walks back.
     void inEditor(const std::function<void(TL640MSettingsForm*)>& body, int timeoutMs = kModalTimeoutMs) {
-        showWindow(windows.boot());
-        chooseRadio(windows.boot(), "SysTypeRdG", 1);  // "Ливна-КВ-М"
-        clickAndDrive(
-            windows.boot(), "BootButton",
-            [&](QWidget* mode) {
-                chooseRadio(mode, "SysModeRdG", 1);  // "Настройка прибора"
-                clickAndDrive(
-                    mode, "NextButton",
-                    [&](QWidget* info) {
-                        waitForNext(info);
-                        clickAndDrive(
-                            info, "NextButton",
-                            [&](QWidget* work) {
-                                if (work != editor()) fail("the wizard opened " + work->objectName());
-                                body(editor());
-                                if (editor()->isVisible()) pressKey(work, Qt::Key_Escape);
-                            },
-                            timeoutMs);
-                        click(info, "BackButton");
-                    },
-                    timeoutMs);
-                click(mode, "BackButton");
+        walkToWorkWindow(
+            windows, WizardSystem::Kvm, WizardJob::Settings,
+            [&](QWidget* work) {
+                if (work != editor()) fail("the wizard opened " + work->objectName());
+                body(editor());
             },
             timeoutMs);
-        windows.boot()->hide();
     }
 
     QStringList messageTexts() const {
