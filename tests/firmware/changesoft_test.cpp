@@ -186,11 +186,7 @@ struct Rig {
         fake.dialogs.chooseNext(path.toStdString());
         return w->LoadBitBtnClick();
     }
-    QStringList messageTexts() const {
-        QStringList out;
-        for (const auto& m : fake.dialogs.messages()) out << QString::fromStdString(m.text);
-        return out;
-    }
+    QStringList messageTexts() const { return fake.messageTexts(); }
     int boxesCaptioned(const char* caption) const {
         const auto shown = fake.dialogs.messages();
         return static_cast<int>(std::count_if(shown.begin(), shown.end(),

@@ -195,11 +195,7 @@ struct Rig {
             timeoutMs);
     }
 
-    QStringList messageTexts() const {
-        QStringList out;
-        for (const auto& m : fake.dialogs.messages()) out << QString::fromStdString(m.text);
-        return out;
-    }
+    QStringList messageTexts() const { return fake.messageTexts(); }
     /// The one box shown since the last clear; fails when there was none or more.
     MessageRequest onlyMessage() const {
         const auto shown = fake.dialogs.messages();
