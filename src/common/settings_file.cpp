@@ -115,10 +115,7 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-struct FileText {
-    std::string text;
-    std::optional<FileError> error;
-};
+}  // namespace
 
 FileText readFileText(const std::filesystem::path& path) {
     const std::string name = pathToUtf8(path);
@@ -159,6 +156,8 @@ FileText readFileText(const std::filesystem::path& path) {
     result.text.resize(done);
     return result;
 }
+
+namespace {
 
 bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -265,7 +264,7 @@ std::string describe(const FileError& error) {
             text = file + " не является файлом настроек: это папка или устройство.";
             break;
         case FileErrorKind::TooLarge:
-            text = "Файл " + file + " слишком велик для файла настроек (больше 1 МБ).";
+            text = "Файл " + file + " слишком велик (больше 1 МБ).";
             break;
         case FileErrorKind::Utf16:
             text = "Файл " + file +
