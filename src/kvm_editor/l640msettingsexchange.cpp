@@ -23,30 +23,18 @@ namespace livna {
 
 namespace {
 
-constexpr std::size_t kSettingsBlocks = kKvmImageSize / kBlockSize;
+constexpr int kSettingsBlocks = kKvmImageSize / kBlockSize;
 constexpr auto kReadBlocks = blocksInPlace(std::array<std::uint8_t, kSettingsBlocks>{0, 1, 2, 3, 4, 5, 6, 7});
 /// Block 2 holds the panel's registration data and is written only from a registration copy.
 constexpr auto kWrittenBlocks = blocksInPlace(std::array<std::uint8_t, 7>{0, 1, 3, 4, 5, 6, 7});
 /// The blocks of a registration copy, in the order of its lines.
 constexpr auto kRegistrationBlocks = blocksPacked(std::array<std::uint8_t, 4>{2, 14, 15, 16});
 
-constexpr const char* kTextReading = "Чтение настроек из прибора";
-constexpr const char* kTextRead = "Настройки успешно считаны из прибора.";
 // A read whose image the rules corrected: the box has named the fields.
 constexpr const char* kTextReadCorrected =
     "Настройки считаны из прибора, недопустимые в окне значения исправлены.";
 constexpr const char* kTextReadingRegistration = "Чтение сведений о регистрации из файла";
-constexpr const char* kTextWriting = "Запись настроек в прибор.";
-constexpr const char* kTextWritten = "Настройки успешно записаны в прибор.";
-constexpr const char* kTextDisconnected = "Связь с прибором разорвана.";
-constexpr const char* kTextLinkLost =
-    "Нет связи с прибором. Проверьте подключение и установите связь заново.";
 constexpr const char* kTextForgottenCopy = "Вы забыли открыть файл с копией!";
-
-/// Progress after settings block b: 12, 25, 37, 50, 62, 75, 87, 100.
-int blockProgress(int block) {
-    return (block + 1) * 100 / static_cast<int>(kSettingsBlocks);
-}
 
 }  // namespace
 
@@ -143,16 +131,13 @@ void TL640MSettingsForm::windowClosed() {
 BlockProgress TL640MSettingsForm::blockShown(bool settings) {
     // The system's text is told once per transfer, not once per block.
     return [this, settings](const BlockStep& step) {
-        if (settings && step.ok) setProgress(blockProgress(step.number));
+        if (settings && step.ok) setProgress(settingsBlockProgress(step.number, kSettingsBlocks));
         keepPainting();
     };
 }
 
 bool TL640MSettingsForm::toldLinkLost(const BlockTransfer& transfer) {
-    // Timeouts and refused blocks leave no text; any error of the system means the pipes are broken.
-    if (transfer.systemText.empty()) return false;
-    tellSystemError(context().dialogs, transfer.systemText);
-    return true;
+    return tellLinkLost(context().dialogs, transfer);
 }
 
 void TL640MSettingsForm::dropLostLink() {
@@ -201,7 +186,7 @@ void TL640MSettingsForm::readFromPanel() {
     }
     QStringList told;
     if (!failed.empty()) {
-        setStatus(QStringLiteral("Настройки не считаны из прибора: %1.").arg(blocksNotRead(failed)));
+        setStatus(settingsNotReadStatus(failed));
         told << settingsReadFailure(failed);
     } else {
         setStatus(QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: %1.")
@@ -281,8 +266,7 @@ void TL640MSettingsForm::WriteButtonClick() {
         return;
     }
     if (!failed.empty()) {
-        setStatus(QStringLiteral("Настройки записаны в прибор не полностью: %1. Повторите запись.")
-                      .arg(blocksNotWritten(failed)));
+        setStatus(settingsNotWrittenStatus(failed));
         told.prepend(settingsWriteFailure(failed));
     } else {
         setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));

@@ -32,18 +32,13 @@ FileDialogRequest registrationOpenRequest() {
 }  // namespace
 
 bool TL640MSettingsForm::readSettingsFile(const QString& path) {
-    // The file is read whole before anything changes, so a short or damaged file leaves the
-    // editor as it was.
-    const ImageResult result = livna::readSettingsFile(toPath(path), kKvmImageSize);
-    if (!result.ok()) {
-        showFileError(context().dialogs, QString::fromStdString(describe(*result.error)));
-        return false;
-    }
-    if (!askLoadOutOfRange(context().dialogs, result.outOfRange)) return false;
+    // A short or damaged file leaves the editor as it was.
+    const std::optional<SettingsImage> image = loadSettingsFile(context().dialogs, path, kKvmImageSize);
+    if (!image) return false;
     m_tmpLines.clear();
-    m_tmpLines.reserve(static_cast<qsizetype>(result.image.size()));
-    for (std::int32_t value : result.image.values()) m_tmpLines << QString::number(value);
-    ApplyImage(result.image);
+    m_tmpLines.reserve(static_cast<qsizetype>(image->size()));
+    for (std::int32_t value : image->values()) m_tmpLines << QString::number(value);
+    ApplyImage(*image);
     m_tabs->setCurrentIndex(0);
     return true;
 }
