@@ -19,8 +19,8 @@
 #include <algorithm>
 
 #include "kvm_editor_fixture.h"
+#include "panel_program.h"
 #include "panelsim/in_process_panel.h"
-#include "usblink/fifo_platform.h"
 #include "wizard/bootunit.h"
 #include "wizard/wizardwindows.h"
 
@@ -72,21 +72,6 @@ SettingsImage readBackImage(int version) {
     SettingsImage want = denseImage();
     want[1] = version;
     return want;
-}
-
-/// The requests among a panel's events ("identify AA", "read 3", "write 3", "end"), in order.
-QStringList requests(const QStringList& events) {
-    static const QRegularExpression request(
-        QStringLiteral("^(identify [0-9A-F]+|read \\d+|write \\d+|end)$"));
-    QStringList out;
-    for (const QString& e : events)
-        if (request.match(e).hasMatch()) out << e;
-    return out;
-}
-QStringList requests(const PanelBoard& board) {
-    QStringList events;
-    for (const auto& e : board.events()) events << QString::fromStdString(e.text);
-    return requests(events);
 }
 
 QStringList numbered(const char* verb, std::initializer_list<int> blocks) {
@@ -157,53 +142,6 @@ void writeLines(const QString& path, const QStringList& lines) {
     if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
     f.write((lines.join("\r\n") + "\r\n").toUtf8());
 }
-
-/// The panelsim program beside the test, publishing a panel on FIFOs in a private root, and the
-/// link of the program's own backend to it: what the run command gives the installer.
-struct PanelProgram {
-    QTemporaryDir dir;
-    FifoUsbPlatform platform;
-    SystemSleeper sleeper;
-    UsbPipes pipes;
-    QProcess process;
-
-    PanelProgram(const PanelConfig& config, const SettingsImage& image)
-        : platform(dir.filePath("root").toStdString()), pipes(platform, sleeper) {
-        if (writeSettingsFile(pathFromUtf8(dir.filePath("image.cfg").toStdString()), image))
-            fail("cannot write the image");
-        process.start(
-            QCoreApplication::applicationDirPath() + "/panelsim",
-            {"--version", QString::number(config.versionCode), "--root", dir.filePath("root"), "--image",
-             dir.filePath("image.cfg"), "--save", dir.filePath("saved.cfg"), "--log", dir.filePath("log")});
-        // It names its panel folder once the FIFOs are up.
-        if (!QTest::qWaitFor([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; },
-                             5000) ||
-            !process.readLine().startsWith("panelsim: "))
-            fail("panelsim did not start: " + QString::fromUtf8(process.readAllStandardError()));
-    }
-    ~PanelProgram() {
-        pipes.release();
-        process.terminate();
-        process.waitForFinished(5000);
-    }
-    /// What the program logged, one "<ms> <text>" per line: the texts.
-    QStringList events() const {
-        QFile f(dir.filePath("log"));
-        if (!f.open(QIODevice::ReadOnly)) fail("no panelsim log");
-        QStringList out;
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (const qsizetype blank = line.indexOf(' '); blank > 0)
-                out << QString::fromUtf8(line.mid(blank + 1));
-        return out;
-    }
-    /// The panel's settings as saved after its last accepted write.
-    SettingsImage stored() const {
-        ImageResult r =
-            readSettingsFile(pathFromUtf8(dir.filePath("saved.cfg").toStdString()), kKvmImageSize);
-        if (!r.ok()) fail("no settings saved by panelsim: " + QString::fromStdString(describe(*r.error)));
-        return r.image;
-    }
-};
 
 /// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel.
 struct Rig {
