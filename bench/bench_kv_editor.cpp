@@ -5,28 +5,17 @@
 
 #include <QApplication>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include <memory>
 
-#include "common/dialog_service.h"
-#include "common/launcher.h"
 #include "kv_bench_images.h"
 #include "kv_editor/l640kvunit.h"
+#include "window_bench.h"
 
 namespace {
 
-struct Services {
-    livna::ScriptedDialogService dialogs;
-    livna::RecordingLauncher launcher;
-    livna::WizardState state;
-    livna::AppContext ctx{dialogs, launcher, state};
-};
-
-QString benchFolder() {
-    static QTemporaryDir folder;
-    return folder.path();
-}
+using livna::bench::benchFolder;
+using Services = livna::bench::WindowServices;
 
 void BM_KvCreateWindow(benchmark::State& state) {
     Services services;

@@ -14,6 +14,7 @@
 #include "common/version_code.h"
 #include "kv_editor/l640kvunit.h"
 #include "ui/link_messages.h"
+#include "workwindow/editor_link.h"
 
 namespace livna {
 
@@ -47,27 +48,17 @@ void TL640KVForm::OperatingModeCmBSelect(int index) {
 }
 
 void TL640KVForm::setConnectedButtons(bool connected) {
-    m_connectButton->setEnabled(!connected);
-    for (QPushButton* b : {m_disconnectButton, m_readButton, m_writeButton, m_loadButton, m_saveButton})
-        b->setEnabled(connected);
+    livna::setConnectedButtons(m_connectButton,
+                               {m_disconnectButton, m_readButton, m_writeButton, m_loadButton, m_saveButton},
+                               connected);
 }
 
 void TL640KVForm::ConnectButtonClick() {
-    // The hand-off closes the window, which a busy window would refuse.
-    if (handOffIfLegacyPort()) return;
-    UsbPipes* usb = context().usb;
-    if (usb == nullptr) {
-        setStatus(QString::fromUtf8(kTextNoPanel));
-        context().dialogs.inform(kCaptionDeviceMessage, kTextNoPanel, MsgIcon::Error);
-        return;
-    }
-    const ExchangeScope scope = exchangeScope();
-    UsbConnect(*usb, *this, context().dialogs);
+    connectEditor(*this, *this);
 }
 
 void TL640KVForm::setStatusText(const std::string& text) {
-    setStatus(QString::fromStdString(text));
-    keepPainting();  // shown before the pause that follows it
+    showStatusNow(*this, text);
 }
 
 std::uint8_t TL640KVForm::identifyCommand() const {
@@ -75,8 +66,7 @@ std::uint8_t TL640KVForm::identifyCommand() const {
 }
 
 bool TL640KVForm::accepts(const DeviceInfo& info) const {
-    // The type code is not examined: the firmware family alone tells a Ливна-КВ panel.
-    return editorVersionParts(static_cast<int>(info.versionCode)).major == kKvFirmwareMajor;
+    return acceptsFirmwareFamily(info, kKvFirmwareMajor);
 }
 
 std::string TL640KVForm::refusalMessage() const {
@@ -89,8 +79,7 @@ void TL640KVForm::disconnectAction() {
 
 void TL640KVForm::acceptanceAction(const DeviceInfo& info) {
     m_model.versionCode = static_cast<int>(info.versionCode);
-    m_typeLabel->setText(QString::fromUtf8(kBoardDName));
-    m_versionLabel->setText(QString::fromStdString(versionText(editorVersionParts(m_model.versionCode))));
+    showPanelLabels(m_typeLabel, m_versionLabel, m_model.versionCode);
     setConnectedButtons(true);
     readFromPanel();
 }
@@ -104,25 +93,11 @@ void TL640KVForm::DisconnectButtonClick() {
 }
 
 void TL640KVForm::windowClosed() {
-    if (context().usb != nullptr) {
-        context().usb->release();
-        tellSystemError(context().dialogs, context().usb->systemText());
-    }
-    // The link is gone, so the next opening must not offer Read or Write on it.
-    for (QPushButton* b : {m_disconnectButton, m_readButton, m_writeButton}) b->setEnabled(false);
-    m_typeLabel->clear();
-    m_versionLabel->clear();
-}
-
-BlockProgress TL640KVForm::blockShown() {
-    return [this](const BlockStep& step) {
-        if (step.ok) setProgress(settingsBlockProgress(step.number, kSettingsBlocks));
-        keepPainting();
-    };
+    releaseEditorLink(*this, {m_disconnectButton, m_readButton, m_writeButton}, m_typeLabel, m_versionLabel);
 }
 
 void TL640KVForm::dropLostLink() {
-    if (context().usb != nullptr) context().usb->release();  // its own errors add nothing now
+    releaseLostLink(*this);
     DisconnectButtonClick();
     setStatus(QString::fromUtf8(kTextLinkLost));
 }
@@ -143,7 +118,7 @@ void TL640KVForm::readFromPanel() {
     m_memo1->clear();
     keepPainting();
     SettingsImage image(kKvImageSize);
-    const BlockProgress shown = blockShown();
+    const BlockProgress shown = settingsBlockShown(*this, kSettingsBlocks);
     const BlockTransfer transfer = readBlocks(*usb, kSettingsPlaces, image, [&](const BlockStep& step) {
         if (step.ok) {
             // One line per value received: its place in the block and the value.
@@ -185,7 +160,8 @@ void TL640KVForm::WriteButtonClick() {
 
     const ExchangeScope scope = exchangeScope();
     keepPainting();
-    const BlockTransfer transfer = writeBlocks(*usb, kSettingsPlaces, *image, blockShown());
+    const BlockTransfer transfer =
+        writeBlocks(*usb, kSettingsPlaces, *image, settingsBlockShown(*this, kSettingsBlocks));
     const bool lost = tellLinkLost(context().dialogs, transfer);
     if (!transfer.ok()) {
         setStatus(settingsNotWrittenStatus(transfer.failed));

@@ -14,10 +14,6 @@ namespace {
 
 constexpr const char* kSettingsFilter = "Файлы настроек (*.cfg)|*.cfg";
 
-std::filesystem::path toPath(const QString& path) {
-    return pathFromUtf8(path.toStdString());
-}
-
 }  // namespace
 
 bool TL640KVForm::readSettingsFile(const QString& path) {
@@ -55,13 +51,9 @@ void TL640KVForm::SaveBitBtnClick() {
         setStatus(notWritten);
         return;
     }
-    const QString path = QString::fromStdString(*chosen);
-    if (askOverwrite(context().dialogs, path)) {
-        if (const auto error = writeSettingsFile(toPath(path), *image)) {
-            showFileError(context().dialogs, QString::fromStdString(describe(*error)));
-            setStatus(notWritten);
-            return;
-        }
+    if (!saveSettingsFile(context().dialogs, QString::fromStdString(*chosen), *image)) {
+        setStatus(notWritten);
+        return;
     }
     setStatus(QStringLiteral("Запись настроек в файл завершена"));
 }

@@ -133,7 +133,6 @@ private:
     void setConnectedButtons(bool connected);
     void readFromPanel();
     void windowClosed();
-    BlockProgress blockShown();
     void dropLostLink();
 
     struct SecondsField {

@@ -18,6 +18,7 @@
 #include "kvm_editor/l640msettingsunit.h"
 #include "ui/link_messages.h"
 #include "usblink/block_transfer.h"
+#include "workwindow/editor_link.h"
 
 namespace livna {
 
@@ -58,27 +59,17 @@ void TL640MSettingsForm::OperatingModeCmBSelect(int index) {
 }
 
 void TL640MSettingsForm::setConnectedButtons(bool connected) {
-    m_connectButton->setEnabled(!connected);
-    for (QPushButton* b : {m_disconnectButton, m_readButton, m_writeButton, m_loadButton, m_saveButton})
-        b->setEnabled(connected);
+    livna::setConnectedButtons(m_connectButton,
+                               {m_disconnectButton, m_readButton, m_writeButton, m_loadButton, m_saveButton},
+                               connected);
 }
 
 void TL640MSettingsForm::ConnectButtonClick() {
-    // The hand-off closes the window, which a busy window would refuse.
-    if (handOffIfLegacyPort()) return;
-    UsbPipes* usb = context().usb;
-    if (usb == nullptr) {
-        setStatus(QString::fromUtf8(kTextNoPanel));
-        context().dialogs.inform(kCaptionDeviceMessage, kTextNoPanel, MsgIcon::Error);
-        return;
-    }
-    const ExchangeScope scope = exchangeScope();
-    UsbConnect(*usb, *this, context().dialogs);
+    connectEditor(*this, *this);
 }
 
 void TL640MSettingsForm::setStatusText(const std::string& text) {
-    setStatus(QString::fromStdString(text));
-    keepPainting();  // shown before the pause that follows it
+    showStatusNow(*this, text);
 }
 
 std::uint8_t TL640MSettingsForm::identifyCommand() const {
@@ -86,8 +77,7 @@ std::uint8_t TL640MSettingsForm::identifyCommand() const {
 }
 
 bool TL640MSettingsForm::accepts(const DeviceInfo& info) const {
-    // The type code is not examined: the firmware family alone tells a Ливна-КВ-М panel.
-    return editorVersionParts(static_cast<int>(info.versionCode)).major == kKvmFirmwareMajor;
+    return acceptsFirmwareFamily(info, kKvmFirmwareMajor);
 }
 
 std::string TL640MSettingsForm::refusalMessage() const {
@@ -100,8 +90,7 @@ void TL640MSettingsForm::disconnectAction() {
 
 void TL640MSettingsForm::acceptanceAction(const DeviceInfo& info) {
     m_versionCode = static_cast<int>(info.versionCode);
-    m_typeLabel->setText(QString::fromUtf8(kBoardDName));
-    m_versionLabel->setText(QString::fromStdString(versionText(editorVersionParts(m_versionCode))));
+    showPanelLabels(m_typeLabel, m_versionLabel, m_versionCode);
     setConnectedButtons(true);
     readFromPanel();
 }
@@ -116,24 +105,13 @@ void TL640MSettingsForm::DisconnectButtonClick() {
 }
 
 void TL640MSettingsForm::windowClosed() {
-    if (context().usb != nullptr) {
-        context().usb->release();
-        tellSystemError(context().dialogs, context().usb->systemText());
-    }
-    // The link is gone, so the next opening must not offer Read or Write on it.
-    m_disconnectButton->setEnabled(false);
-    m_readButton->setEnabled(false);
-    m_writeButton->setEnabled(false);
-    m_typeLabel->clear();
-    m_versionLabel->clear();
+    releaseEditorLink(*this, {m_disconnectButton, m_readButton, m_writeButton}, m_typeLabel, m_versionLabel);
 }
 
 BlockProgress TL640MSettingsForm::blockShown(bool settings) {
-    // The system's text is told once per transfer, not once per block.
-    return [this, settings](const BlockStep& step) {
-        if (settings && step.ok) setProgress(settingsBlockProgress(step.number, kSettingsBlocks));
-        keepPainting();
-    };
+    // The registration blocks move no bar.
+    if (settings) return settingsBlockShown(*this, kSettingsBlocks);
+    return [](const BlockStep&) { keepPainting(); };
 }
 
 bool TL640MSettingsForm::toldLinkLost(const BlockTransfer& transfer) {
@@ -141,7 +119,7 @@ bool TL640MSettingsForm::toldLinkLost(const BlockTransfer& transfer) {
 }
 
 void TL640MSettingsForm::dropLostLink() {
-    if (context().usb != nullptr) context().usb->release();  // its own errors add nothing now
+    releaseLostLink(*this);
     DisconnectButtonClick();
     setStatus(QString::fromUtf8(kTextLinkLost));
 }

@@ -131,13 +131,9 @@ void TL640MSettingsForm::SaveBitBtnClick() {
     m_tmpLines.clear();
     for (std::int32_t value : image->values()) m_tmpLines << QString::number(value);
 
-    const QString path = QString::fromStdString(*chosen);
-    if (askOverwrite(context().dialogs, path)) {
-        if (const auto error = writeSettingsFile(toPath(path), *image)) {
-            showFileError(context().dialogs, QString::fromStdString(describe(*error)));
-            setStatus(notWritten);
-            return;
-        }
+    if (!saveSettingsFile(context().dialogs, QString::fromStdString(*chosen), *image)) {
+        setStatus(notWritten);
+        return;
     }
     if (m_registrationOption->isChecked() && !saveRegistrationCopy()) {
         setStatus(QStringLiteral("Настройки записаны в файл, копия сведений о регистрации не записана"));

@@ -39,4 +39,13 @@ std::optional<SettingsImage> loadSettingsFile(DialogService& dialogs, const QStr
     return std::move(result.image);
 }
 
+bool saveSettingsFile(DialogService& dialogs, const QString& path, const SettingsImage& image) {
+    if (!askOverwrite(dialogs, path)) return true;
+    if (const auto error = writeSettingsFile(pathFromUtf8(path.toStdString()), image)) {
+        showFileError(dialogs, QString::fromStdString(describe(*error)));
+        return false;
+    }
+    return true;
+}
+
 }  // namespace livna

@@ -25,4 +25,8 @@ bool askLoadOutOfRange(DialogService& dialogs, std::span<const OutOfRangeValue> 
 /// taken only when the installer agrees (askLoadOutOfRange). Nothing when refused.
 std::optional<SettingsImage> loadSettingsFile(DialogService& dialogs, const QString& path, std::size_t count);
 
+/// Writes the image to path, after the overwrite question when the file exists (No writes nothing);
+/// a failure is told in an error box. False only when the file could not be written.
+bool saveSettingsFile(DialogService& dialogs, const QString& path, const SettingsImage& image);
+
 }  // namespace livna

@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include "editor_checks.h"
 #include "kv_editor_fixture.h"
 #include "panel_program.h"
 #include "panelsim/in_process_panel.h"
@@ -41,13 +42,6 @@ QStringList numbered(const char* verb) {
 const QStringList kReads = numbered("read");
 const QStringList kWrites = numbered("write");
 
-QStringList enabledButtons(QWidget* editor) {
-    QStringList out;
-    for (const char* name : {"ConnectButton", "DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn",
-                             "SaveBitBtn", "DefaultButton"})
-        if (control<QPushButton>(editor, name)->isEnabled()) out << name;
-    return out;
-}
 const QStringList kConnected{"DisconnectButton", "ReadButton", "WriteButton",
                              "LoadBitBtn",       "SaveBitBtn", "DefaultButton"};
 
@@ -67,17 +61,6 @@ QString text(QWidget* e, const char* label) {
 void connectPanel(QWidget* e) {
     chooseCombo(e, "OperatingModeCmB", QStringLiteral("on-line"));
     click(e, "ConnectButton");
-}
-
-void waitForNext(QWidget* info) {
-    if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000))
-        fail("NextButton of the info window stayed off");
-}
-
-QList<int> progressValues(const QSignalSpy& spy) {
-    QList<int> values;
-    for (const auto& args : spy) values << args.at(0).toInt();
-    return values;
 }
 
 /// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ panel holding the dense image.
@@ -106,34 +89,10 @@ struct Rig {
     UsbPipes& pipes() { return *fake.ctx.usb; }
     TL640KVForm* editor() const { return windows.kvEditor(); }
 
-    /// Walks the wizard to the editor, runs body while it is up, closes it with Esc (when body
-    /// left it open) and walks back.
+    /// The editor reached through the wizard (see inSettingsEditor).
     void inEditor(const std::function<void(TL640KVForm*)>& body, int timeoutMs = kModalTimeoutMs) {
-        showWindow(windows.boot());
-        chooseRadio(windows.boot(), "SysTypeRdG", 0);  // "Ливна-КВ"
-        clickAndDrive(
-            windows.boot(), "BootButton",
-            [&](QWidget* mode) {
-                chooseRadio(mode, "SysModeRdG", 1);  // "Настройка прибора"
-                clickAndDrive(
-                    mode, "NextButton",
-                    [&](QWidget* info) {
-                        waitForNext(info);
-                        clickAndDrive(
-                            info, "NextButton",
-                            [&](QWidget* work) {
-                                if (work != editor()) fail("the wizard opened " + work->objectName());
-                                body(editor());
-                                if (editor()->isVisible()) pressKey(work, Qt::Key_Escape);
-                            },
-                            timeoutMs);
-                        click(info, "BackButton");
-                    },
-                    timeoutMs);
-                click(mode, "BackButton");
-            },
-            timeoutMs);
-        windows.boot()->hide();
+        inSettingsEditor(
+            windows.boot(), 0, editor(), [&] { body(editor()); }, timeoutMs);
     }
 
     QStringList messageTexts() const {

@@ -13,6 +13,7 @@
 
 #include <functional>
 
+#include "editor_checks.h"
 #include "kv_editor_fixture.h"
 
 using namespace livna;
@@ -20,36 +21,10 @@ using namespace livna::test;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) fail("cannot read " + path);
-    return f.readAll();
-}
-
-void writeLines(const QString& path, const QStringList& lines) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
-    f.write((lines.join("\r\n") + "\r\n").toUtf8());
-}
-
-QStringList imageLines(const SettingsImage& image) {
-    QStringList out;
-    for (std::int32_t v : image.values()) out << QString::number(v);
-    return out;
-}
-
 QStringList comboItems(QWidget* root, const QString& name) {
     auto* combo = control<QComboBox>(root, name);
     QStringList out;
     for (int i = 0; i < combo->count(); ++i) out << combo->itemText(i);
-    return out;
-}
-
-QStringList enabledButtons(QWidget* editor) {
-    QStringList out;
-    for (const char* name : {"ConnectButton", "DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn",
-                             "SaveBitBtn", "DefaultButton"})
-        if (control<QPushButton>(editor, name)->isEnabled()) out << name;
     return out;
 }
 

@@ -18,6 +18,7 @@
 
 #include <algorithm>
 
+#include "editor_checks.h"
 #include "kvm_editor_fixture.h"
 #include "panel_program.h"
 #include "panelsim/in_process_panel.h"
@@ -85,15 +86,6 @@ const QStringList kSettingsWrites = numbered("write", {0, 1, 3, 4, 5, 6, 7});
 const QStringList kRegistrationReads = numbered("read", {2, 14, 15, 16});
 const QStringList kRegistrationWrites = numbered("write", {2, 14, 15, 16});
 
-/// The controls of the exchange row that are enabled, in a fixed order.
-QStringList enabledButtons(QWidget* editor) {
-    QStringList out;
-    for (const char* name : {"ConnectButton", "DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn",
-                             "SaveBitBtn", "DefaultButton"})
-        if (control<QPushButton>(editor, name)->isEnabled()) out << name;
-    return out;
-}
-
 /// Every control through which the installer could start something, enabled ones only.
 QStringList enabledStarters(QWidget* editor) {
     QStringList out = enabledButtons(editor);
@@ -132,17 +124,6 @@ void showTab(TL640MSettingsForm* e, const QString& caption) {
     fail("no tab " + caption);
 }
 
-void waitForNext(QWidget* info) {
-    if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000))
-        fail("NextButton of the info window stayed off");
-}
-
-void writeLines(const QString& path, const QStringList& lines) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
-    f.write((lines.join("\r\n") + "\r\n").toUtf8());
-}
-
 /// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel.
 struct Rig {
     FakeServices fake;
@@ -171,34 +152,10 @@ struct Rig {
     UsbPipes& pipes() { return *fake.ctx.usb; }
     TL640MSettingsForm* editor() const { return windows.kvmEditor(); }
 
-    /// Walks the wizard to the editor, runs body while it is up, closes it with Esc (when body
-    /// left it open) and walks back.
+    /// The editor reached through the wizard (see inSettingsEditor).
     void inEditor(const std::function<void(TL640MSettingsForm*)>& body, int timeoutMs = kModalTimeoutMs) {
-        showWindow(windows.boot());
-        chooseRadio(windows.boot(), "SysTypeRdG", 1);  // "Ливна-КВ-М"
-        clickAndDrive(
-            windows.boot(), "BootButton",
-            [&](QWidget* mode) {
-                chooseRadio(mode, "SysModeRdG", 1);  // "Настройка прибора"
-                clickAndDrive(
-                    mode, "NextButton",
-                    [&](QWidget* info) {
-                        waitForNext(info);
-                        clickAndDrive(
-                            info, "NextButton",
-                            [&](QWidget* work) {
-                                if (work != editor()) fail("the wizard opened " + work->objectName());
-                                body(editor());
-                                if (editor()->isVisible()) pressKey(work, Qt::Key_Escape);
-                            },
-                            timeoutMs);
-                        click(info, "BackButton");
-                    },
-                    timeoutMs);
-                click(mode, "BackButton");
-            },
-            timeoutMs);
-        windows.boot()->hide();
+        inSettingsEditor(
+            windows.boot(), 1, editor(), [&] { body(editor()); }, timeoutMs);
     }
 
     QStringList messageTexts() const {

@@ -1,0 +1,66 @@
+#include "workwindow/editor_link.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "common/version_code.h"
+#include "ui/link_messages.h"
+
+namespace livna {
+
+void connectEditor(WorkWindow& window, UsbConnectWindow& editor) {
+    // The hand-off closes the window, which a busy window would refuse.
+    if (window.handOffIfLegacyPort()) return;
+    AppContext& ctx = window.context();
+    if (ctx.usb == nullptr) {
+        window.setStatus(QString::fromUtf8(kTextNoPanel));
+        ctx.dialogs.inform(kCaptionDeviceMessage, kTextNoPanel, MsgIcon::Error);
+        return;
+    }
+    const ExchangeScope scope = window.exchangeScope();
+    UsbConnect(*ctx.usb, editor, ctx.dialogs);
+}
+
+void showStatusNow(WorkWindow& window, const std::string& text) {
+    window.setStatus(QString::fromStdString(text));
+    keepPainting();
+}
+
+bool acceptsFirmwareFamily(const DeviceInfo& info, int major) {
+    return editorVersionParts(static_cast<int>(info.versionCode)).major == major;
+}
+
+void setConnectedButtons(QPushButton* connect, std::initializer_list<QPushButton*> on, bool connected) {
+    connect->setEnabled(!connected);
+    for (QPushButton* b : on) b->setEnabled(connected);
+}
+
+void showPanelLabels(QLabel* type, QLabel* version, int versionCode) {
+    type->setText(QString::fromUtf8(kBoardDName));
+    version->setText(QString::fromStdString(versionText(editorVersionParts(versionCode))));
+}
+
+BlockProgress settingsBlockShown(WorkWindow& window, int blocks) {
+    // The system's text is told once per transfer, not once per block.
+    return [&window, blocks](const BlockStep& step) {
+        if (step.ok) window.setProgress(settingsBlockProgress(step.number, blocks));
+        keepPainting();
+    };
+}
+
+void releaseEditorLink(WorkWindow& window, std::initializer_list<QPushButton*> linked, QLabel* type,
+                       QLabel* version) {
+    if (UsbPipes* usb = window.context().usb) {
+        usb->release();
+        tellSystemError(window.context().dialogs, usb->systemText());
+    }
+    for (QPushButton* b : linked) b->setEnabled(false);
+    type->clear();
+    version->clear();
+}
+
+void releaseLostLink(WorkWindow& window) {
+    if (UsbPipes* usb = window.context().usb) usb->release();
+}
+
+}  // namespace livna
