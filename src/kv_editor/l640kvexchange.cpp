@@ -57,20 +57,8 @@ void TL640KVForm::ConnectButtonClick() {
     connectEditor(*this, *this);
 }
 
-void TL640KVForm::setStatusText(const std::string& text) {
-    showStatusNow(*this, text);
-}
-
-std::uint8_t TL640KVForm::identifyCommand() const {
-    return kCmdIdentify;
-}
-
 bool TL640KVForm::accepts(const DeviceInfo& info) const {
     return acceptsFirmwareFamily(info, kKvFirmwareMajor);
-}
-
-std::string TL640KVForm::refusalMessage() const {
-    return kTextWrongSystem;
 }
 
 void TL640KVForm::disconnectAction() {

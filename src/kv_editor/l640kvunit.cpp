@@ -28,7 +28,9 @@ TL640KVForm::TL640KVForm(AppContext& ctx, QWidget* parent)
     : TL640KVForm(ctx, QCoreApplication::applicationDirPath(), parent) {}
 
 TL640KVForm::TL640KVForm(AppContext& ctx, const QString& programFolder, QWidget* parent)
-    : WorkWindow(ctx, QStringLiteral("L640KVForm"), parent), m_programFolder(programFolder) {
+    : WorkWindow(ctx, QStringLiteral("L640KVForm"), parent),
+      SettingsEditorConnect(static_cast<WorkWindow&>(*this)),
+      m_programFolder(programFolder) {
     setWindowTitle(QString::fromUtf8(kWorkWindowCaption));
     prepareProgramFolder(m_programFolder, kEditorFolders);
     // Fixed once, so that every name offered while the window lives carries the same day.

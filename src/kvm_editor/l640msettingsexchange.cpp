@@ -68,20 +68,8 @@ void TL640MSettingsForm::ConnectButtonClick() {
     connectEditor(*this, *this);
 }
 
-void TL640MSettingsForm::setStatusText(const std::string& text) {
-    showStatusNow(*this, text);
-}
-
-std::uint8_t TL640MSettingsForm::identifyCommand() const {
-    return kCmdIdentify;
-}
-
 bool TL640MSettingsForm::accepts(const DeviceInfo& info) const {
     return acceptsFirmwareFamily(info, kKvmFirmwareMajor);
-}
-
-std::string TL640MSettingsForm::refusalMessage() const {
-    return kTextWrongSystem;
 }
 
 void TL640MSettingsForm::disconnectAction() {

@@ -26,6 +26,18 @@ void showStatusNow(WorkWindow& window, const std::string& text) {
     keepPainting();
 }
 
+void SettingsEditorConnect::setStatusText(const std::string& text) {
+    showStatusNow(m_window, text);
+}
+
+std::uint8_t SettingsEditorConnect::identifyCommand() const {
+    return kCmdIdentify;
+}
+
+std::string SettingsEditorConnect::refusalMessage() const {
+    return kTextWrongSystem;
+}
+
 bool acceptsFirmwareFamily(const DeviceInfo& info, int major) {
     return editorVersionParts(static_cast<int>(info.versionCode)).major == major;
 }

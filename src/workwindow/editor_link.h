@@ -14,6 +14,20 @@ class QPushButton;
 
 namespace livna {
 
+/// What a settings editor answers UsbConnect alike: the status shown at once, identify command
+/// 0xAA, and the refusal of a panel of another system. The editor adds its acceptance rule and
+/// what follows acceptance and refusal.
+class SettingsEditorConnect : public UsbConnectWindow {
+public:
+    explicit SettingsEditorConnect(WorkWindow& window) : m_window(window) {}
+    void setStatusText(const std::string& text) override;
+    std::uint8_t identifyCommand() const override;
+    std::string refusalMessage() const override;
+
+private:
+    WorkWindow& m_window;
+};
+
 /// Connect pressed in a settings editor: the hand-off when a legacy port is chosen; a program
 /// without a link told that no panel is there; otherwise UsbConnect while the window is busy.
 void connectEditor(WorkWindow& window, UsbConnectWindow& editor);
