@@ -64,41 +64,14 @@ void connectPanel(QWidget* e) {
 }
 
 /// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ panel holding the dense image.
-struct Rig {
-    FakeServices fake;
-    std::unique_ptr<panelsim::SimulatedUsbLink> memory;
-    std::unique_ptr<PanelProgram> program;
-    WizardWindows windows{fake.ctx};
-
-    explicit Rig(PanelConfig config = kvPanel(), bool panelProgram = false) {
-        if (panelProgram) {
-            program = std::make_unique<PanelProgram>(config, denseKvImage());
-            fake.ctx.usb = &program->pipes;
-        } else {
-            memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config));
-            fake.ctx.usb = &memory->pipes;
-            board().loadImage(denseKvImage());
-        }
-    }
-    panelsim::PanelBoard& board() {
-        if (!memory) fail("the panel runs in the panelsim program");
-        return memory->board();
-    }
-    QStringList panelRequests() { return program ? requests(program->events()) : requests(board()); }
-    SettingsImage panelImage() { return program ? program->stored() : board().image(); }
-    UsbPipes& pipes() { return *fake.ctx.usb; }
+struct Rig : WizardOverPanel {
+    explicit Rig(PanelConfig config = kvPanel(), bool panelProgram = false)
+        : WizardOverPanel(std::move(config), denseKvImage(), panelProgram) {}
     TL640KVForm* editor() const { return windows.kvEditor(); }
-
     /// The editor reached through the wizard (see inSettingsEditor).
     void inEditor(const std::function<void(TL640KVForm*)>& body, int timeoutMs = kModalTimeoutMs) {
         inSettingsEditor(
             windows.boot(), 0, editor(), [&] { body(editor()); }, timeoutMs);
-    }
-
-    QStringList messageTexts() const {
-        QStringList out;
-        for (const auto& m : fake.dialogs.messages()) out << QString::fromStdString(m.text);
-        return out;
     }
 };
 

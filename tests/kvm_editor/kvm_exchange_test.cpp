@@ -124,32 +124,14 @@ void showTab(TL640MSettingsForm* e, const QString& caption) {
     fail("no tab " + caption);
 }
 
-/// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel.
-struct Rig {
-    FakeServices fake;
-    std::unique_ptr<panelsim::SimulatedUsbLink> memory;
-    std::unique_ptr<PanelProgram> program;
-    WizardWindows windows{fake.ctx};
-
-    /// The panel in the test process, or (panelProgram) the panelsim program over FIFOs, which
-    /// holds the settings of loadPanel but no registration blocks.
-    explicit Rig(PanelConfig config = kvmPanel(), bool panelProgram = false) {
-        if (panelProgram) {
-            program = std::make_unique<PanelProgram>(config, denseImage());
-            fake.ctx.usb = &program->pipes;
-        } else {
-            memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config));
-            fake.ctx.usb = &memory->pipes;
-            loadPanel(board());
-        }
+/// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel: in the test process with the
+/// registration blocks of loadPanel, or (panelProgram) the panelsim program over FIFOs, which holds
+/// the settings of loadPanel but no registration blocks.
+struct Rig : WizardOverPanel {
+    explicit Rig(PanelConfig config = kvmPanel(), bool panelProgram = false)
+        : WizardOverPanel(std::move(config), denseImage(), panelProgram) {
+        if (memory) loadPanel(board());
     }
-    PanelBoard& board() {
-        if (!memory) fail("the panel runs in the panelsim program");
-        return memory->board();
-    }
-    QStringList panelRequests() { return program ? requests(program->events()) : requests(board()); }
-    SettingsImage panelImage() { return program ? program->stored() : board().image(); }
-    UsbPipes& pipes() { return *fake.ctx.usb; }
     TL640MSettingsForm* editor() const { return windows.kvmEditor(); }
 
     /// The editor reached through the wizard (see inSettingsEditor).
@@ -158,11 +140,6 @@ struct Rig {
             windows.boot(), 1, editor(), [&] { body(editor()); }, timeoutMs);
     }
 
-    QStringList messageTexts() const {
-        QStringList out;
-        for (const auto& m : fake.dialogs.messages()) out << QString::fromStdString(m.text);
-        return out;
-    }
     /// The one box shown since the last clear; fails when there was none or more.
     MessageRequest onlyMessage() const {
         const auto shown = fake.dialogs.messages();

@@ -1,7 +1,7 @@
 #pragma once
-// The simulated panel as the editors' exchange tests meet it: the requests it saw, and the
-// panelsim program itself publishing a panel on FIFOs (only for tests that link livna_panelsim and
-// build after the panelsim program).
+// The simulated panel as the editors' exchange tests meet it: the requests it saw, the panelsim
+// program itself publishing a panel on FIFOs, and the wizard over one such panel (only for tests
+// that link livna_panelsim and livna_wizard and build after the panelsim program).
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -11,9 +11,12 @@
 #include <QTest>
 
 #include "common/settings_file.h"
+#include "fake_services.h"
 #include "gui_harness.h"
+#include "panelsim/in_process_panel.h"
 #include "panelsim/panel_board.h"
 #include "usblink/fifo_platform.h"
+#include "wizard/wizardwindows.h"
 
 namespace livna::test {
 
@@ -83,6 +86,38 @@ struct PanelProgram {
         ImageResult r = readSettingsFile(pathFromUtf8(dir.filePath("saved.cfg").toStdString()), imageSize);
         if (!r.ok()) fail("no settings saved by panelsim: " + QString::fromStdString(describe(*r.error)));
         return r.image;
+    }
+};
+
+/// The windows of Setka640DKV_KVM over one simulated panel holding image: in the test process, or
+/// (panelProgram) the panelsim program over FIFOs.
+struct WizardOverPanel {
+    FakeServices fake;
+    std::unique_ptr<panelsim::SimulatedUsbLink> memory;
+    std::unique_ptr<PanelProgram> program;
+    WizardWindows windows{fake.ctx};
+
+    WizardOverPanel(panelsim::PanelConfig config, const SettingsImage& image, bool panelProgram) {
+        if (panelProgram) {
+            program = std::make_unique<PanelProgram>(config, image);
+            fake.ctx.usb = &program->pipes;
+        } else {
+            memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config));
+            fake.ctx.usb = &memory->pipes;
+            board().loadImage(image);
+        }
+    }
+    panelsim::PanelBoard& board() {
+        if (!memory) fail("the panel runs in the panelsim program");
+        return memory->board();
+    }
+    QStringList panelRequests() { return program ? requests(program->events()) : requests(board()); }
+    SettingsImage panelImage() { return program ? program->stored() : board().image(); }
+    UsbPipes& pipes() { return *fake.ctx.usb; }
+    QStringList messageTexts() const {
+        QStringList out;
+        for (const auto& m : fake.dialogs.messages()) out << QString::fromStdString(m.text);
+        return out;
     }
 };
 
