@@ -2,6 +2,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -271,6 +272,12 @@ QWidget* TL640KVForm::buildObjectPage() {
     m_objectGrid->horizontalHeader()->setMinimumSectionSize(KvObjectGridModel::kWidths[4]);
     for (int c = 0; c < KvObjectGridModel::kColumns; ++c)
         m_objectGrid->setColumnWidth(c, KvObjectGridModel::kWidths[c]);
+    // The texts of the narrow columns fit in a smaller font.
+    QFont small = m_objectGrid->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_objectGrid->setFont(small);
+    m_objectGrid->horizontalHeader()->setFont(small);
+    m_objectGrid->setTextElideMode(Qt::ElideNone);
     m_objectGrid->setMinimumWidth(45 + 30 + 30 + 85 + 8 * 20 + 24);
     columns->addWidget(m_objectGrid);
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -101,6 +102,11 @@ private slots:
             LIVNA_COMPARE_IMAGES(gather(e), denseKvImage());
             QCOMPARE(e->tmpListB().size(), 2304);
             QCOMPARE(control<QLineEdit>(e, "NumCodeEdit")->text(), QString("32"));
+            // One line per value received: its place in the block and the value.
+            const QStringList memo = control<QPlainTextEdit>(e, "Memo1")->toPlainText().split('\n');
+            QCOMPARE(memo.size(), 2304);
+            QCOMPARE(memo[0], QString("0 - 170"));
+            QCOMPARE(memo[256 + 255], QString("255 - %1").arg(denseKvImage()[511]));
         });
         QCOMPARE(requests(rig.board()), QStringList({"identify AA"}) + kReads);
         QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
