@@ -17,9 +17,8 @@ constexpr std::size_t kPasswordReset = 12;
 constexpr std::size_t kEngineerPassword = 13;
 constexpr std::size_t kAdministratorPassword = 17;
 constexpr std::size_t kCodeCount = 23;
-constexpr std::size_t kConstant = 24;
-constexpr std::int32_t kConstantValue = 1;
-constexpr std::size_t kRelays = 25;  ///< relay 1 low half, relay 2 high half
+constexpr std::int32_t kConstantValue = 1;  ///< value 24
+constexpr std::size_t kRelays = 25;         ///< relay 1 low half, relay 2 high half
 constexpr std::size_t kSoundMode = 26;
 constexpr std::size_t kSoundDuration = 27;
 constexpr std::size_t kBacklightMode = 28;
@@ -183,6 +182,8 @@ std::variant<SettingsImage, Refusal> encode(const Settings& s) {
         }
         v.push_back(mask);
     }
+    // The object table follows the masks directly.
+    static_assert(kObjectTable == kZoneMasks + kDetectors);
     for (int n = 1; n <= kObjectTableObjects; ++n) {
         const int r = s.objects[static_cast<std::size_t>(n) - 1].detector;
         if (r == 0) {
