@@ -3,29 +3,17 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
 
 #include <memory>
 
-#include "common/dialog_service.h"
-#include "common/launcher.h"
 #include "kvm_bench_images.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "window_bench.h"
 
 namespace {
 
-struct Services {
-    livna::ScriptedDialogService dialogs;
-    livna::RecordingLauncher launcher;
-    livna::WizardState state;
-    livna::AppContext ctx{dialogs, launcher, state};
-};
-
-QString benchFolder() {
-    static QTemporaryDir folder;
-    return folder.path();
-}
+using livna::bench::benchFolder;
+using Services = livna::bench::WindowServices;
 
 void BM_CreateWindow(benchmark::State& state) {
     Services services;

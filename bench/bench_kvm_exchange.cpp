@@ -5,26 +5,19 @@
 // ratio says what the window and the link add (aim: at most 1.15).
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QStatusBar>
-#include <QTemporaryDir>
-
-#include <chrono>
-
-#include "common/dialog_service.h"
-#include "common/launcher.h"
 #include "common/settings_file.h"
+#include "exchange_bench.h"
 #include "kvm_editor/l640msettingsunit.h"
-#include "panelsim/in_process_panel.h"
-#include "usblink/memory_platform.h"
 
 namespace {
 
 using namespace livna;
 
-constexpr double kConnectReadMandatedMs = kIdentifyPauseMs + 8 * kBlockRequestPauseMs;
-constexpr double kWriteMandatedMs = 7 * (kBlockRequestPauseMs + 4 * kPacketPauseMs + kPacketGroupPauseMs +
-                                         kCrcBytePauseMs + kWriteReplyPauseMs);
+using bench::reportExchange;
+using bench::sinceMs;
+
+constexpr double kConnectReadMandatedMs = bench::connectReadMandatedMs(8);
+constexpr double kWriteMandatedMs = bench::writeMandatedMs(7);
 
 SettingsImage shippedFactoryImage() {
     ImageResult r = readSettingsFile(pathFromUtf8(LIVNA_DATA_DIR "/Conf/640dkvmdef.cfg"), kKvmImageSize);
@@ -32,38 +25,9 @@ SettingsImage shippedFactoryImage() {
     return r.image;
 }
 
-/// The editor on the program's link to one in-process panel, paced by the real clock.
-struct Rig {
-    ScriptedDialogService dialogs;
-    RecordingLauncher launcher;
-    WizardState state{SystemType::Kvm, OperationMode::Settings};
-    MemoryUsbPlatform platform;
-    panelsim::InProcessPanel panel{panelsim::PanelConfig::forSystem(panelsim::PanelSystem::Kvm)};
-    SystemSleeper sleeper;
-    UsbPipes pipes{platform, sleeper};
-    AppContext ctx{dialogs, launcher, state, &pipes};
-    QTemporaryDir folder;
-    TL640MSettingsForm form{ctx, folder.path()};
-
-    Rig() {
-        platform.addDevice("panel-0", panel);
-        // Shown, so that the bars and the controls are painted as the installer sees them.
-        form.show();
-        QCoreApplication::processEvents();
-    }
-    QString status() const { return form.statusBar()->currentMessage(); }
+struct Rig : bench::ExchangeRig<TL640MSettingsForm> {
+    Rig() : ExchangeRig(SystemType::Kvm, panelsim::PanelSystem::Kvm) {}
 };
-
-void report(benchmark::State& state, double totalMs, double mandatedMs) {
-    const double perRun = totalMs / static_cast<double>(state.iterations());
-    state.counters["time_ms"] = perRun;
-    state.counters["mandated_ms"] = mandatedMs;
-    state.counters["ratio"] = perRun / mandatedMs;
-}
-
-double sinceMs(std::chrono::steady_clock::time_point t) {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
-}
 
 void BM_ConnectAndRead(benchmark::State& state) {
     Rig rig;
@@ -85,7 +49,7 @@ void BM_ConnectAndRead(benchmark::State& state) {
             return;
         }
     }
-    report(state, totalMs, kConnectReadMandatedMs);
+    reportExchange(state, totalMs, kConnectReadMandatedMs);
 }
 BENCHMARK(BM_ConnectAndRead)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
@@ -103,7 +67,7 @@ void BM_Write(benchmark::State& state) {
             return;
         }
     }
-    report(state, totalMs, kWriteMandatedMs);
+    reportExchange(state, totalMs, kWriteMandatedMs);
 }
 BENCHMARK(BM_Write)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 

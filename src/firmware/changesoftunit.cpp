@@ -45,7 +45,6 @@ enum GridRow { RowDevice, RowVersion, RowFileName, RowFileType, RowFileSize, Row
 
 constexpr const char* kTextRefusedKv = "Подключен не КВ-прибор! ";
 constexpr const char* kTextRefusedKvm = "Подключен не КВМ(Д) - прибор! ";
-constexpr const char* kTextDisconnected = "Связь с прибором разорвана.";
 constexpr const char* kTextBadFormat = "Ошибка: Неверный формат файла!";
 constexpr const char* kTextWrongType = "Ошибка: Несовпадение типа устройства! Запись недоступна!";
 constexpr const char* kTextReadingFile = "Идет чтение файла ПО. Ждите ...";
@@ -56,8 +55,6 @@ constexpr const char* kTextUpdated = "ПО успешно загружено в 
 constexpr const char* kFirmwareFailureBox =
     "Ошибка: ПО не загружено!\n"
     "Прибор может остаться без работающего ПО. Не отключайте прибор и повторите запись.";
-constexpr const char* kTextLinkLost =
-    "Нет связи с прибором. Проверьте подключение и установите связь заново.";
 constexpr const char* kTextNoFactorySettings = "Невозможно установить заводскую конфигурацию!";
 constexpr const char* kTextWritingFactory = "Запись заводских настроек в прибор.";
 constexpr const char* kTextFactoryWritten = "Заводские настройки успешно записаны в прибор.";

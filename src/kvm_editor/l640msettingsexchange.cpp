@@ -18,35 +18,24 @@
 #include "kvm_editor/l640msettingsunit.h"
 #include "ui/link_messages.h"
 #include "usblink/block_transfer.h"
+#include "workwindow/editor_link.h"
 
 namespace livna {
 
 namespace {
 
-constexpr std::size_t kSettingsBlocks = kKvmImageSize / kBlockSize;
+constexpr int kSettingsBlocks = kKvmImageSize / kBlockSize;
 constexpr auto kReadBlocks = blocksInPlace(std::array<std::uint8_t, kSettingsBlocks>{0, 1, 2, 3, 4, 5, 6, 7});
 /// Block 2 holds the panel's registration data and is written only from a registration copy.
 constexpr auto kWrittenBlocks = blocksInPlace(std::array<std::uint8_t, 7>{0, 1, 3, 4, 5, 6, 7});
 /// The blocks of a registration copy, in the order of its lines.
 constexpr auto kRegistrationBlocks = blocksPacked(std::array<std::uint8_t, 4>{2, 14, 15, 16});
 
-constexpr const char* kTextReading = "Чтение настроек из прибора";
-constexpr const char* kTextRead = "Настройки успешно считаны из прибора.";
 // A read whose image the rules corrected: the box has named the fields.
 constexpr const char* kTextReadCorrected =
     "Настройки считаны из прибора, недопустимые в окне значения исправлены.";
 constexpr const char* kTextReadingRegistration = "Чтение сведений о регистрации из файла";
-constexpr const char* kTextWriting = "Запись настроек в прибор.";
-constexpr const char* kTextWritten = "Настройки успешно записаны в прибор.";
-constexpr const char* kTextDisconnected = "Связь с прибором разорвана.";
-constexpr const char* kTextLinkLost =
-    "Нет связи с прибором. Проверьте подключение и установите связь заново.";
 constexpr const char* kTextForgottenCopy = "Вы забыли открыть файл с копией!";
-
-/// Progress after settings block b: 12, 25, 37, 50, 62, 75, 87, 100.
-int blockProgress(int block) {
-    return (block + 1) * 100 / static_cast<int>(kSettingsBlocks);
-}
 
 }  // namespace
 
@@ -70,30 +59,17 @@ void TL640MSettingsForm::OperatingModeCmBSelect(int index) {
 }
 
 void TL640MSettingsForm::setConnectedButtons(bool connected) {
-    m_connectButton->setEnabled(!connected);
-    for (QPushButton* b : {m_disconnectButton, m_readButton, m_writeButton, m_loadButton, m_saveButton})
-        b->setEnabled(connected);
+    livna::setConnectedButtons(m_connectButton,
+                               {m_disconnectButton, m_readButton, m_writeButton, m_loadButton, m_saveButton},
+                               connected);
 }
 
 void TL640MSettingsForm::ConnectButtonClick() {
     connectOverUsb(*this);
 }
 
-void TL640MSettingsForm::setStatusText(const std::string& text) {
-    setStatusNow(text);
-}
-
-std::uint8_t TL640MSettingsForm::identifyCommand() const {
-    return kCmdIdentify;
-}
-
 bool TL640MSettingsForm::accepts(const DeviceInfo& info) const {
-    // The type code is not examined: the firmware family alone tells a Ливна-КВ-М panel.
-    return editorVersionParts(static_cast<int>(info.versionCode)).major == kKvmFirmwareMajor;
-}
-
-std::string TL640MSettingsForm::refusalMessage() const {
-    return kTextWrongSystem;
+    return acceptsFirmwareFamily(info, kKvmFirmwareMajor);
 }
 
 void TL640MSettingsForm::disconnectAction() {
@@ -102,8 +78,7 @@ void TL640MSettingsForm::disconnectAction() {
 
 void TL640MSettingsForm::acceptanceAction(const DeviceInfo& info) {
     m_versionCode = static_cast<int>(info.versionCode);
-    m_typeLabel->setText(QString::fromUtf8(kBoardDName));
-    m_versionLabel->setText(QString::fromStdString(versionText(editorVersionParts(m_versionCode))));
+    showPanelLabels(m_typeLabel, m_versionLabel, m_versionCode);
     setConnectedButtons(true);
     readFromPanel();
 }
@@ -118,35 +93,21 @@ void TL640MSettingsForm::DisconnectButtonClick() {
 }
 
 void TL640MSettingsForm::windowClosed() {
-    if (context().usb != nullptr) {
-        context().usb->release();
-        tellSystemError(context().dialogs, context().usb->systemText());
-    }
-    // The link is gone, so the next opening must not offer Read or Write on it.
-    m_disconnectButton->setEnabled(false);
-    m_readButton->setEnabled(false);
-    m_writeButton->setEnabled(false);
-    m_typeLabel->clear();
-    m_versionLabel->clear();
+    releaseEditorLink(*this, {m_disconnectButton, m_readButton, m_writeButton}, m_typeLabel, m_versionLabel);
 }
 
 BlockProgress TL640MSettingsForm::blockShown(bool settings) {
-    // The system's text is told once per transfer, not once per block.
-    return [this, settings](const BlockStep& step) {
-        if (settings && step.ok) setProgress(blockProgress(step.number));
-        keepPainting();
-    };
+    // The registration blocks move no bar.
+    if (settings) return settingsBlockShown(*this, kSettingsBlocks);
+    return [](const BlockStep&) { keepPainting(); };
 }
 
 bool TL640MSettingsForm::toldLinkLost(const BlockTransfer& transfer) {
-    // Timeouts and refused blocks leave no text; any error of the system means the pipes are broken.
-    if (transfer.systemText.empty()) return false;
-    tellSystemError(context().dialogs, transfer.systemText);
-    return true;
+    return tellLinkLost(context().dialogs, transfer);
 }
 
 void TL640MSettingsForm::dropLostLink() {
-    if (context().usb != nullptr) context().usb->release();  // its own errors add nothing now
+    releaseLostLink(*this);
     DisconnectButtonClick();
     setStatus(QString::fromUtf8(kTextLinkLost));
 }
@@ -191,7 +152,7 @@ void TL640MSettingsForm::readFromPanel() {
     }
     QStringList told;
     if (!failed.empty()) {
-        setStatus(QStringLiteral("Настройки не считаны из прибора: %1.").arg(blocksNotRead(failed)));
+        setStatus(settingsNotReadStatus(failed));
         told << settingsReadFailure(failed);
     } else {
         setStatus(QStringLiteral("Настройки считаны из прибора, сведения о регистрации не считаны: %1.")
@@ -271,8 +232,7 @@ void TL640MSettingsForm::WriteButtonClick() {
         return;
     }
     if (!failed.empty()) {
-        setStatus(QStringLiteral("Настройки записаны в прибор не полностью: %1. Повторите запись.")
-                      .arg(blocksNotWritten(failed)));
+        setStatus(settingsNotWrittenStatus(failed));
         told.prepend(settingsWriteFailure(failed));
     } else {
         setStatus(QStringLiteral("Настройки записаны в прибор, ") + registrationStatus + QStringLiteral("."));

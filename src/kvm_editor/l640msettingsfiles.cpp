@@ -32,18 +32,13 @@ FileDialogRequest registrationOpenRequest() {
 }  // namespace
 
 bool TL640MSettingsForm::readSettingsFile(const QString& path) {
-    // The file is read whole before anything changes, so a short or damaged file leaves the
-    // editor as it was.
-    const ImageResult result = livna::readSettingsFile(toPath(path), kKvmImageSize);
-    if (!result.ok()) {
-        showFileError(context().dialogs, QString::fromStdString(describe(*result.error)));
-        return false;
-    }
-    if (!askLoadOutOfRange(context().dialogs, result.outOfRange)) return false;
+    // A short or damaged file leaves the editor as it was.
+    const std::optional<SettingsImage> image = loadSettingsFile(context().dialogs, path, kKvmImageSize);
+    if (!image) return false;
     m_tmpLines.clear();
-    m_tmpLines.reserve(static_cast<qsizetype>(result.image.size()));
-    for (std::int32_t value : result.image.values()) m_tmpLines << QString::number(value);
-    ApplyImage(result.image);
+    m_tmpLines.reserve(static_cast<qsizetype>(image->size()));
+    for (std::int32_t value : image->values()) m_tmpLines << QString::number(value);
+    ApplyImage(*image);
     m_tabs->setCurrentIndex(0);
     return true;
 }
@@ -136,13 +131,9 @@ void TL640MSettingsForm::SaveBitBtnClick() {
     m_tmpLines.clear();
     for (std::int32_t value : image->values()) m_tmpLines << QString::number(value);
 
-    const QString path = QString::fromStdString(*chosen);
-    if (askOverwrite(context().dialogs, path)) {
-        if (const auto error = writeSettingsFile(toPath(path), *image)) {
-            showFileError(context().dialogs, QString::fromStdString(describe(*error)));
-            setStatus(notWritten);
-            return;
-        }
+    if (!saveSettingsFile(context().dialogs, QString::fromStdString(*chosen), *image)) {
+        setStatus(notWritten);
+        return;
     }
     if (m_registrationOption->isChecked() && !saveRegistrationCopy()) {
         setStatus(QStringLiteral("Настройки записаны в файл, копия сведений о регистрации не записана"));

@@ -26,7 +26,9 @@ TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, QWidget* parent)
     : TL640MSettingsForm(ctx, QCoreApplication::applicationDirPath(), parent) {}
 
 TL640MSettingsForm::TL640MSettingsForm(AppContext& ctx, const QString& programFolder, QWidget* parent)
-    : WorkWindow(ctx, QStringLiteral("L640MSettingsForm"), parent), m_programFolder(programFolder) {
+    : WorkWindow(ctx, QStringLiteral("L640MSettingsForm"), parent),
+      SettingsEditorConnect(static_cast<WorkWindow&>(*this)),
+      m_programFolder(programFolder) {
     setWindowTitle(QString::fromUtf8(kWorkWindowCaption));
     // Every path of the editor ("Conf", "Reg_RPU") is relative to the program folder.
     prepareProgramFolder(m_programFolder, kEditorFolders);

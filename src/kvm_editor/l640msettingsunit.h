@@ -30,6 +30,7 @@
 #include "ui/field_widgets.h"
 #include "ui/usb_connect.h"
 #include "usblink/block_transfer.h"
+#include "workwindow/editor_link.h"
 #include "workwindow/work_window.h"
 
 class QButtonGroup;
@@ -46,7 +47,7 @@ class QTabWidget;
 
 namespace livna {
 
-class TL640MSettingsForm : public WorkWindow, public UsbConnectWindow {
+class TL640MSettingsForm : public WorkWindow, public SettingsEditorConnect {
     Q_OBJECT
 public:
     /// The program folder is the application's folder.
@@ -118,11 +119,8 @@ public:
     void OperatingModeCmBSelect(int index);
 
     // UsbConnectWindow
-    void setStatusText(const std::string& text) override;
     void setProgress(int percent) override { WorkWindow::setProgress(percent); }
-    std::uint8_t identifyCommand() const override;
     bool accepts(const DeviceInfo& info) const override;
-    std::string refusalMessage() const override;
     void disconnectAction() override;
     void acceptanceAction(const DeviceInfo& info) override;
 

@@ -28,4 +28,24 @@ void showFileError(DialogService& dialogs, const QString& text) {
     dialogs.inform(kCaptionDeviceMessage, text.toStdString(), MsgIcon::Error);
 }
 
+std::optional<SettingsImage> loadSettingsFile(DialogService& dialogs, const QString& path,
+                                              std::size_t count) {
+    ImageResult result = readSettingsFile(pathFromUtf8(path.toStdString()), count);
+    if (!result.ok()) {
+        showFileError(dialogs, QString::fromStdString(describe(*result.error)));
+        return std::nullopt;
+    }
+    if (!askLoadOutOfRange(dialogs, result.outOfRange)) return std::nullopt;
+    return std::move(result.image);
+}
+
+bool saveSettingsFile(DialogService& dialogs, const QString& path, const SettingsImage& image) {
+    if (!askOverwrite(dialogs, path)) return true;
+    if (const auto error = writeSettingsFile(pathFromUtf8(path.toStdString()), image)) {
+        showFileError(dialogs, QString::fromStdString(describe(*error)));
+        return false;
+    }
+    return true;
+}
+
 }  // namespace livna

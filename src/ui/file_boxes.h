@@ -2,6 +2,8 @@
 // The boxes of a window's work with files.
 #include <QString>
 
+#include <cstddef>
+#include <optional>
 #include <span>
 
 #include "common/dialog_service.h"
@@ -17,5 +19,14 @@ void showFileError(DialogService& dialogs, const QString& text);
 /// agrees to load the ones it holds, named line by line with what each is read as. A program never
 /// writes such values, so the question meets only files edited by hand or damaged.
 bool askLoadOutOfRange(DialogService& dialogs, std::span<const OutOfRangeValue> values);
+
+/// A settings file of count values, read whole before anything changes: a file that cannot be used
+/// is told in an error box naming the file and the line, and one holding values outside -1..255 is
+/// taken only when the installer agrees (askLoadOutOfRange). Nothing when refused.
+std::optional<SettingsImage> loadSettingsFile(DialogService& dialogs, const QString& path, std::size_t count);
+
+/// Writes the image to path, after the overwrite question when the file exists (No writes nothing);
+/// a failure is told in an error box. False only when the file could not be written.
+bool saveSettingsFile(DialogService& dialogs, const QString& path, const SettingsImage& image);
 
 }  // namespace livna

@@ -57,4 +57,23 @@ void tellFailedBlocks(DialogService& dialogs, const QStringList& parts) {
     dialogs.inform(kCaptionDeviceMessage, parts.join(QStringLiteral("\n\n")).toStdString(), MsgIcon::Error);
 }
 
+QString settingsNotReadStatus(const std::vector<int>& blocks) {
+    return QStringLiteral("Настройки не считаны из прибора: %1.").arg(blocksNotRead(blocks));
+}
+
+QString settingsNotWrittenStatus(const std::vector<int>& blocks) {
+    return QStringLiteral("Настройки записаны в прибор не полностью: %1. Повторите запись.")
+        .arg(blocksNotWritten(blocks));
+}
+
+bool tellLinkLost(DialogService& dialogs, const BlockTransfer& transfer) {
+    if (transfer.systemText.empty()) return false;
+    tellSystemError(dialogs, transfer.systemText);
+    return true;
+}
+
+int settingsBlockProgress(int block, int blocks) {
+    return (block + 1) * 100 / blocks;
+}
+
 }  // namespace livna

@@ -7,8 +7,18 @@
 #include <vector>
 
 #include "common/dialog_service.h"
+#include "usblink/block_transfer.h"
 
 namespace livna {
+
+// Status texts of the settings editors' exchanges with the panel.
+inline constexpr const char* kTextReading = "Чтение настроек из прибора";
+inline constexpr const char* kTextRead = "Настройки успешно считаны из прибора.";
+inline constexpr const char* kTextWriting = "Запись настроек в прибор.";
+inline constexpr const char* kTextWritten = "Настройки успешно записаны в прибор.";
+inline constexpr const char* kTextDisconnected = "Связь с прибором разорвана.";
+inline constexpr const char* kTextLinkLost =
+    "Нет связи с прибором. Проверьте подключение и установите связь заново.";
 
 /// Put before the operating system's text, which on Linux is English.
 inline constexpr const char* kTextNoLink = "Нет связи с прибором: ";
@@ -33,5 +43,16 @@ QString registrationWriteFailure(const std::vector<int>& blocks);
 
 /// The box that follows an exchange in which some blocks failed: its parts, one paragraph each.
 void tellFailedBlocks(DialogService& dialogs, const QStringList& parts);
+
+/// Status lines of a settings read or write in which some blocks failed.
+QString settingsNotReadStatus(const std::vector<int>& blocks);
+QString settingsNotWrittenStatus(const std::vector<int>& blocks);
+
+/// Tells the "Error" box of a transfer that met an error of the operating system, and returns true:
+/// the pipes are then broken. Timeouts and refused blocks leave no text and return false.
+bool tellLinkLost(DialogService& dialogs, const BlockTransfer& transfer);
+
+/// The progress bar after settings block `block` (0-based) of `blocks`: (block + 1) * 100 / blocks.
+int settingsBlockProgress(int block, int blocks);
 
 }  // namespace livna

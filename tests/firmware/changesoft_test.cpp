@@ -140,8 +140,8 @@ struct Rig {
     /// The panel in the test process, or (panelProgram) the panelsim program over FIFOs.
     explicit Rig(PanelConfig config, bool panelProgram = false) {
         if (panelProgram) {
-            program = std::make_unique<PanelProgram>(
-                config.versionCode, SettingsImage::fresh(2048, static_cast<int>(config.versionCode)));
+            const SettingsImage image = SettingsImage::fresh(2048, static_cast<int>(config.versionCode));
+            program = std::make_unique<PanelProgram>(std::move(config), image);
             fake.ctx.usb = &program->pipes;
         } else {
             memory = std::make_unique<FirmwareLink>(std::move(config));

@@ -13,6 +13,7 @@
 #include "common/settings_image.h"
 #include "fake_services.h"
 #include "gui_harness.h"
+#include "image_compare.h"
 #include "kvm_editor/l640msettingsunit.h"
 #include "kvm_images.h"
 
@@ -68,27 +69,11 @@ struct EditorFixture {
     }
 };
 
-/// The first index where two images differ, as text for a failure message; empty when equal.
 /// A whole registration copy with the values of the given lines (test data, all numbers).
 inline RegistrationCopy registrationCopyOf(const QStringList& lines) {
     RegistrationCopy copy;
     for (const QString& line : lines) copy.values.push_back(line.toInt());
     return copy;
 }
-
-inline QString firstDifference(const SettingsImage& got, const SettingsImage& want) {
-    if (got.size() != want.size())
-        return QStringLiteral("size %1 instead of %2").arg(got.size()).arg(want.size());
-    for (std::size_t i = 0; i < got.size(); ++i)
-        if (got[i] != want[i])
-            return QStringLiteral("value %1 is %2 instead of %3").arg(i).arg(got[i]).arg(want[i]);
-    return {};
-}
-
-#define LIVNA_COMPARE_IMAGES(got, want)                                      \
-    do {                                                                     \
-        const QString livnaDiff = ::livna::test::firstDifference(got, want); \
-        QVERIFY2(livnaDiff.isEmpty(), qPrintable(livnaDiff));                \
-    } while (false)
 
 }  // namespace livna::test

@@ -18,13 +18,12 @@
 
 #include <algorithm>
 
+#include "editor_checks.h"
 #include "kvm_editor_fixture.h"
 #include "panel_program.h"
 #include "panelsim/in_process_panel.h"
-#include "usblink/fifo_platform.h"
 #include "wizard/bootunit.h"
 #include "wizard/wizardwindows.h"
-#include "wizard_walk.h"
 
 using namespace livna;
 using namespace livna::test;
@@ -76,21 +75,6 @@ SettingsImage readBackImage(int version) {
     return want;
 }
 
-/// The requests among a panel's events ("identify AA", "read 3", "write 3", "end"), in order.
-QStringList requests(const QStringList& events) {
-    static const QRegularExpression request(
-        QStringLiteral("^(identify [0-9A-F]+|read \\d+|write \\d+|end)$"));
-    QStringList out;
-    for (const QString& e : events)
-        if (request.match(e).hasMatch()) out << e;
-    return out;
-}
-QStringList requests(const PanelBoard& board) {
-    QStringList events;
-    for (const auto& e : board.events()) events << QString::fromStdString(e.text);
-    return requests(events);
-}
-
 QStringList numbered(const char* verb, std::initializer_list<int> blocks) {
     QStringList out;
     for (int b : blocks) out << QStringLiteral("%1 %2").arg(verb).arg(b);
@@ -101,15 +85,6 @@ const QStringList kSettingsReads = numbered("read", {0, 1, 2, 3, 4, 5, 6, 7});
 const QStringList kSettingsWrites = numbered("write", {0, 1, 3, 4, 5, 6, 7});
 const QStringList kRegistrationReads = numbered("read", {2, 14, 15, 16});
 const QStringList kRegistrationWrites = numbered("write", {2, 14, 15, 16});
-
-/// The controls of the exchange row that are enabled, in a fixed order.
-QStringList enabledButtons(QWidget* editor) {
-    QStringList out;
-    for (const char* name : {"ConnectButton", "DisconnectButton", "ReadButton", "WriteButton", "LoadBitBtn",
-                             "SaveBitBtn", "DefaultButton"})
-        if (control<QPushButton>(editor, name)->isEnabled()) out << name;
-    return out;
-}
 
 /// Every control through which the installer could start something, enabled ones only.
 QStringList enabledStarters(QWidget* editor) {
@@ -149,53 +124,22 @@ void showTab(TL640MSettingsForm* e, const QString& caption) {
     fail("no tab " + caption);
 }
 
-void writeLines(const QString& path, const QStringList& lines) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
-    f.write((lines.join("\r\n") + "\r\n").toUtf8());
-}
-
-/// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel.
-struct Rig {
-    FakeServices fake;
-    std::unique_ptr<panelsim::SimulatedUsbLink> memory;
-    std::unique_ptr<PanelProgram> program;
-    WizardWindows windows{fake.ctx};
-
-    /// The panel in the test process, or (panelProgram) the panelsim program over FIFOs, which
-    /// holds the settings of loadPanel but no registration blocks.
-    explicit Rig(PanelConfig config = kvmPanel(), bool panelProgram = false) {
-        if (panelProgram) {
-            program = std::make_unique<PanelProgram>(config.versionCode, denseImage());
-            fake.ctx.usb = &program->pipes;
-        } else {
-            memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config));
-            fake.ctx.usb = &memory->pipes;
-            loadPanel(board());
-        }
+/// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel: in the test process with the
+/// registration blocks of loadPanel, or (panelProgram) the panelsim program over FIFOs, which holds
+/// the settings of loadPanel but no registration blocks.
+struct Rig : WizardOverPanel {
+    explicit Rig(PanelConfig config = kvmPanel(), bool panelProgram = false)
+        : WizardOverPanel(std::move(config), denseImage(), panelProgram) {
+        if (memory) loadPanel(board());
     }
-    PanelBoard& board() {
-        if (!memory) fail("the panel runs in the panelsim program");
-        return memory->board();
-    }
-    QStringList panelRequests() { return program ? requests(program->events()) : requests(board()); }
-    SettingsImage panelImage() { return program ? program->stored(kKvmImageSize) : board().image(); }
-    UsbPipes& pipes() { return *fake.ctx.usb; }
     TL640MSettingsForm* editor() const { return windows.kvmEditor(); }
 
-    /// Walks the wizard to the editor, runs body while it is up, closes it with Esc (when body
-    /// left it open) and walks back.
+    /// The editor reached through the wizard (see inSettingsEditor).
     void inEditor(const std::function<void(TL640MSettingsForm*)>& body, int timeoutMs = kModalTimeoutMs) {
-        walkToWorkWindow(
-            windows, WizardSystem::Kvm, WizardJob::Settings,
-            [&](QWidget* work) {
-                if (work != editor()) fail("the wizard opened " + work->objectName());
-                body(editor());
-            },
-            timeoutMs);
+        inSettingsEditor(
+            windows, WizardSystem::Kvm, editor(), [&] { body(editor()); }, timeoutMs);
     }
 
-    QStringList messageTexts() const { return fake.messageTexts(); }
     /// The one box shown since the last clear; fails when there was none or more.
     MessageRequest onlyMessage() const {
         const auto shown = fake.dialogs.messages();

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include "common/file_names.h"
+#include "editor_checks.h"
 #include "kvm_editor_fixture.h"
 
 using namespace livna;
@@ -17,24 +18,6 @@ namespace {
 
 QString status(TL640MSettingsForm* form) {
     return form->statusBar()->currentMessage();
-}
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) fail("cannot read " + path);
-    return f.readAll();
-}
-
-void writeLines(const QString& path, const QStringList& lines) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
-    f.write((lines.join("\r\n") + "\r\n").toUtf8());
-}
-
-QStringList imageLines(const SettingsImage& image) {
-    QStringList out;
-    for (std::int32_t v : image.values()) out << QString::number(v);
-    return out;
 }
 
 QStringList copyLines(int count, int seed) {

@@ -140,6 +140,10 @@ TEST_F(PanelsimRun, kvPanel_readAndWriteAllNineBlocks_keepingThePauses) {
     for (std::uint8_t b = 0; b < 9; ++b)
         EXPECT_EQ(pipes().UsbReadBlock(b, image.block(b)), UsbResult::Ok) << int(b);
     EXPECT_EQ(image[0], 170) << "a fresh image carries the marker";
+    // The factory settings shipped beside the program: relay 2 "Звуковой", engineer password 5836.
+    EXPECT_EQ(image[25], 32);
+    EXPECT_EQ((std::vector<std::int32_t>(&image[13], &image[17])),
+              (std::vector<std::int32_t>{133, 136, 131, 134}));
 
     SettingsImage written(kKvImageSize);
     for (std::size_t i = 0; i < written.size(); ++i)

@@ -1,5 +1,5 @@
-// Pictures of the windows an installer meets in the Ливна-КВ-М flow, taken offscreen, for the README:
-// livna_screenshots OUTPUT_DIR writes one PNG per window there.
+// Pictures of the windows an installer meets in the Ливна-КВ-М flow and of the Ливна-КВ editor,
+// taken offscreen, for the README: livna_screenshots OUTPUT_DIR writes one PNG per window there.
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "common/launcher.h"
+#include "kv_editor/l640kvunit.h"
 #include "kvm_editor/l640msettingsunit.h"
 #include "ui/application.h"
 #include "ui/qt_dialog_service.h"
@@ -75,5 +76,6 @@ int main(int argc, char** argv) {
     waitFor([next] { return next == nullptr || next->isEnabled(); });
     saved &= shoot(windows.info(), out, QStringLiteral("wizard_preparation"));
     saved &= shoot(windows.kvmEditor(), out, QStringLiteral("kvm_editor"));
+    saved &= shoot(windows.kvEditor(), out, QStringLiteral("kv_editor"));
     return saved ? 0 : 1;
 }
