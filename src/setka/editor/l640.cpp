@@ -99,7 +99,6 @@ TL640Form::TL640Form(DialogService& dialogs, LinkContext& context, QWidget* pare
     resize(kWindowWidth, kWindowHeight);
 
     for (std::size_t b = 0; b < m_borders.size(); ++b) m_borders[b]->setCurrentIndex(kStandardBorders[b]);
-    m_borderItems = kStandardBorders;
     for (const PartitionWidgets& p : m_partitions) p.name->setCurrentIndex(0);
     m_names.get<QWidget>(QStringLiteral("PanelKV"))->setVisible(context.chosenVariant == SystemVariant::Kv4);
     m_kvmPage->setVisible(context.chosenVariant != SystemVariant::Kv4);
@@ -370,7 +369,7 @@ void TL640Form::showImage(const ApplyReport& report) {
     m_applying = true;
     showView();
     m_applying = false;
-    m_borderItems = m_view.kvm.borders;
+    m_borderChanged.fill(false);  // the bounds of an image are no pick
     if (editorVariant(m_context) != SystemVariant::Kv4)
         m_relayItems = {m_view.kvm.relay1Mode, m_view.kvm.relay2Mode};
     runApplyEffects();

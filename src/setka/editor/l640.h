@@ -227,6 +227,8 @@ private:
     void KeyChange(int n);
     bool keyRefused(int n) const;
     bool KeyExit(int n);
+    /// The item indices Border1..Border8 show.
+    std::array<int, setka::kBorders> borderItems() const;
     bool bindingsRefused(int receiver) const;
     bool systemNumbersRefused(int editedIndex) const;
     std::array<int, setka::kDetectors> systemNumberFields() const;
@@ -245,8 +247,8 @@ private:
     std::unique_ptr<ExitGuard> m_exitGuard;
     std::unique_ptr<Launcher> m_desktopLauncher;
     Launcher* m_launcher = nullptr;
-    std::array<int, setka::kBorders> m_borderItems{};  // the bounds as last shown or corrected
-    std::array<int, 2> m_relayItems{};                 // Rele1Combo, Rele2Combo as last chosen (-1: none)
+    std::array<bool, setka::kBorders> m_borderChanged{};  // the item changed in the pick being made
+    std::array<int, 2> m_relayItems{};                    // Rele1Combo, Rele2Combo as last chosen (-1: none)
 
     QTabWidget* m_pages = nullptr;  // PageControl
     QWidget* m_kvmPage = nullptr;   // the Ливна-КВ-М controls of TabSheetRazdel, covered by PanelKV

@@ -12,6 +12,8 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include <utility>
+
 #include "common/kvm_encoding.h"
 #include "setka/editor/l640.h"
 #include "setka/editor/setka_rules.h"
@@ -43,7 +45,7 @@ bool TL640Form::focusedFieldLeft() {
 // ---- partition bindings ------------------------------------------------------------------------
 
 bool TL640Form::bindingsRefused(int receiver) const {
-    const auto range = bindingRange(receiver, editorVariant(m_context), m_borderItems);
+    const auto range = bindingRange(receiver, editorVariant(m_context), borderItems());
     if (!range) return false;
     for (int d = 0; d < kDetectorsPerReceiver; ++d)
         if (!bindingAccepted(m_bindings[static_cast<std::size_t>(kDetectorsPerReceiver * (receiver - 1) + d)]
@@ -55,7 +57,7 @@ bool TL640Form::bindingsRefused(int receiver) const {
 }
 
 void TL640Form::RPDExit(int receiver) {
-    const auto range = bindingRange(receiver, editorVariant(m_context), m_borderItems);
+    const auto range = bindingRange(receiver, editorVariant(m_context), borderItems());
     if (!range) return;
     const QString message = QString::fromStdString(bindingMessage(*range));
     MaskedField* last = nullptr;
@@ -71,16 +73,18 @@ void TL640Form::RPDExit(int receiver) {
 
 // ---- partition bounds ----------------------------------------------------------------------------
 
+std::array<int, kBorders> TL640Form::borderItems() const {
+    std::array<int, kBorders> items{};
+    for (std::size_t b = 0; b < items.size(); ++b) items[b] = m_borders[b]->currentIndex();
+    return items;
+}
+
 void TL640Form::BorderChange(int tag) {
     const auto at = static_cast<std::size_t>(tag - 1);
-    QComboBox* combo = m_borders[at];
-    const int picked = combo->currentIndex();
-    if (picked == m_borderItems[at]) return;  // the item already chosen
-    std::array<int, kBorders> items = m_borderItems;
-    items[at] = picked;
-    const int kept = correctedBorder(tag, picked, items);
-    combo->setCurrentIndex(kept);
-    m_borderItems[at] = kept;
+    if (!std::exchange(m_borderChanged[at], false)) return;  // the item already chosen
+    const std::array<int, kBorders> items = borderItems();
+    m_borders[at]->setCurrentIndex(correctedBorder(tag, items[at], items));
+    m_borderChanged[at] = false;
     inform(QString::fromUtf8(kBordersChanged));
 }
 
@@ -257,9 +261,17 @@ void TL640Form::connectRules() {
                 [this, k](int, bool checked) {
                     if (checked && !m_applying) ChangeTip(k);
                 });
-    for (int t = 1; t <= kBorders; ++t)
-        connect(m_borders[static_cast<std::size_t>(t - 1)], &QComboBox::activated, this,
-                [this, t] { BorderChange(t); });
+    // A pick emits the change of item first, then the pick itself; a change that no pick follows
+    // (an image, the layout) is forgotten once the event loop comes back.
+    for (int t = 1; t <= kBorders; ++t) {
+        const auto at = static_cast<std::size_t>(t - 1);
+        connect(m_borders[at], &QComboBox::currentIndexChanged, this, [this, at] {
+            m_borderChanged[at] = true;
+            QMetaObject::invokeMethod(
+                this, [this, at] { m_borderChanged[at] = false; }, Qt::QueuedConnection);
+        });
+        connect(m_borders[at], &QComboBox::activated, this, [this, t] { BorderChange(t); });
+    }
     for (QComboBox* combo : {m_relay1, m_relay2, m_kvRelay1, m_kvRelay2, m_speed})
         connect(combo, &QComboBox::activated, this, &TL640Form::ReleComboExit);
     connect(m_pages, &QTabWidget::currentChanged, this, &TL640Form::PageControlChange);

@@ -159,6 +159,11 @@ private slots:
         QVERIFY(e.dialogs.messages().empty());
         chooseCombo(&e.form, "Border3", 9);  // as the image set it: no change
         QVERIFY(e.dialogs.messages().empty());
+        // Set without a pick (as a layout would), then picked as it is: no change either.
+        control<QComboBox>(&e.form, "Border3")->setCurrentIndex(8);
+        QCoreApplication::processEvents();
+        chooseCombo(&e.form, "Border3", 8);
+        QVERIFY(e.dialogs.messages().empty());
     }
 
     void systemNumbers_theRepeatIsZeroedWhereItWas_aNumberAbove192IsRefused() {
@@ -311,6 +316,8 @@ private slots:
         QCOMPARE(e.text("kod2"), QStringLiteral("1 5"));
         click(&e.form, "q021");
         QVERIFY(control<QCheckBox>(&e.form, "q021")->isChecked());
+        click(&e.form, "kod2");  // a click selects the whole code
+        QCOMPARE(control<QLineEdit>(&e.form, "kod2")->selectedText(), QStringLiteral("1 5"));
 
         e.type("NumKodEdit", QStringLiteral("1"));
         QCOMPARE(e.text("kod2"), QString());
