@@ -76,7 +76,8 @@ public:
     static bool isLeave(Qt::FocusReason reason);
     /// Judges the watched field that has the focus in window as if it were left now: a refused
     /// leave is answered at once and false returned (the caller does not act); otherwise its
-    /// accepted() runs and true is returned. True when no watched field has the focus.
+    /// accepted() runs and true is returned. True when no watched field has the focus; false
+    /// while an answer is being given.
     bool judgeFocused(QWidget* window);
 
 protected:
