@@ -21,6 +21,10 @@ bool keptInKey(QChar c) {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
 }
 
+bool keptInPassword(QChar c) {
+    return c != u'0';
+}
+
 bool keyIsComplete(const QString& text) {
     return text.isEmpty() || text.size() == static_cast<qsizetype>(livna::kKeyTextLength);
 }

@@ -18,6 +18,8 @@ namespace livna {
 bool keptInCode(QChar c);
 /// What typing may leave in a key: "0".."9" and "A".."F" (the edit shows upper case).
 bool keptInKey(QChar c);
+/// What typing may leave in a password of digits 1..9: anything but "0".
+bool keptInPassword(QChar c);
 /// A key of 0 or 12 characters is complete; any other length asks to be completed.
 bool keyIsComplete(const QString& text);
 /// The key with "0" put in front until it has 12 characters.

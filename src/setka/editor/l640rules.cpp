@@ -28,10 +28,6 @@ namespace {
 
 constexpr const char* kHelpFile = "Setka-640-v4_6-help.hlp";
 
-bool keptInPassword(QChar c) {
-    return c != u'0';
-}
-
 }  // namespace
 
 void TL640Form::inform(const QString& text) {
