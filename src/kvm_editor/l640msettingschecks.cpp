@@ -65,23 +65,6 @@ constexpr const char* kDuressCodes =
     "Внимание! Коды снятия под принуждением выбираются автоматически путем прибавления к младшему "
     "значению кода пользователя +1 !";
 
-/// Removes every character keep() refuses; the cursor stays after the same characters.
-void removeCharacters(QLineEdit* edit, bool (*keep)(QChar)) {
-    const QString text = edit->text();
-    QString cleaned;
-    cleaned.reserve(text.size());
-    int cursor = edit->cursorPosition();
-    for (int i = 0; i < text.size(); ++i) {
-        if (keep(text.at(i)))
-            cleaned += text.at(i);
-        else if (i < edit->cursorPosition())
-            --cursor;
-    }
-    if (cleaned == text) return;
-    edit->setText(cleaned);
-    edit->setCursorPosition(cursor);
-}
-
 // What leaving each field would be answered for; the guard asks these at the leave, and the exit
 // checks answer exactly when they hold.
 bool userPasswordShort(const MaskedField* f) {
@@ -207,13 +190,7 @@ bool TL640MSettingsForm::KeyExit(int k) {
         field->setText(keyPaddedInFront(text));
     }
     if (!keyUnstorable(field)) return false;
-    context().dialogs.inform(
-        kCaptionSystemMessage,
-        QStringLiteral("Ключ ТМ %1 не может оканчиваться на FF.\nПрибор примет такой ключ за отсутствующий "
-                       "и удалит его при следующей записи настроек. Исправьте ключ.")
-            .arg(k)
-            .toStdString(),
-        MsgIcon::Warning);
+    context().dialogs.inform(kCaptionSystemMessage, keyEndsInFFText(k).toStdString(), MsgIcon::Warning);
     return true;
 }
 

@@ -61,12 +61,7 @@ void TL640MSettingsForm::passwordChangeRule(MaskedField* field) {
                                .arg(field == m_password ? QStringLiteral("Пароль инженера")
                                                         : QStringLiteral("Пароль пользователя"));
     for (qsizetype i = 0; i < zeros; ++i) tellRule(kZeroNotAllowed, change);
-    const int cursor =
-        field->cursorPosition() - static_cast<int>(text.left(field->cursorPosition()).count(u'0'));
-    QString cleaned = text;
-    cleaned.remove(u'0');
-    field->setText(cleaned);
-    field->setCursorPosition(cursor);
+    removeCharacters(field, &keptInPassword);
 }
 
 void TL640MSettingsForm::secondsRangeRule(int i) {

@@ -21,12 +21,41 @@ bool keptInKey(QChar c) {
     return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'F');
 }
 
+bool keptInPassword(QChar c) {
+    return c != u'0';
+}
+
 bool keyIsComplete(const QString& text) {
     return text.isEmpty() || text.size() == static_cast<qsizetype>(livna::kKeyTextLength);
 }
 
 QString keyPaddedInFront(const QString& text) {
     return text.rightJustified(static_cast<qsizetype>(livna::kKeyTextLength), u'0');
+}
+
+QString keyEndsInFFText(int n) {
+    return QStringLiteral(
+               "Ключ ТМ %1 не может оканчиваться на FF.\nПрибор примет такой ключ за отсутствующий и удалит "
+               "его "
+               "при следующей записи настроек. Исправьте ключ.")
+        .arg(n);
+}
+
+qsizetype removeCharacters(QLineEdit* edit, bool (*keep)(QChar)) {
+    const QString text = edit->text();
+    QString cleaned;
+    cleaned.reserve(text.size());
+    int cursor = edit->cursorPosition();
+    for (int i = 0; i < text.size(); ++i) {
+        if (keep(text.at(i)))
+            cleaned += text.at(i);
+        else if (i < edit->cursorPosition())
+            --cursor;
+    }
+    if (cleaned == text) return 0;
+    edit->setText(cleaned);
+    edit->setCursorPosition(cursor);
+    return text.size() - cleaned.size();
 }
 
 void bringPageToFront(QWidget* widget) {
@@ -120,8 +149,24 @@ bool ExitGuard::eventFilter(QObject* watched, QEvent* event) {
     }
     if (answering() || !isLeave(static_cast<QFocusEvent*>(event)->reason())) return false;
     const auto it = m_checks.constFind(watched);
-    if (it == m_checks.constEnd() || !it->refuses()) return false;
-    leaveRefused(static_cast<QWidget*>(watched));
+    if (it == m_checks.constEnd()) return false;
+    if (it->refuses())
+        leaveRefused(static_cast<QWidget*>(watched));
+    else if (it->accepted)
+        it->accepted();
+    return false;
+}
+
+bool ExitGuard::judgeFocused(QWidget* window) {
+    if (answering()) return false;
+    QWidget* field = window->focusWidget();
+    const auto it = m_checks.constFind(field);
+    if (it == m_checks.constEnd() || !field->isEnabled()) return true;
+    if (!it->refuses()) {
+        if (it->accepted) it->accepted();
+        return true;
+    }
+    answer(field);
     return false;
 }
 
@@ -148,14 +193,17 @@ void ExitGuard::answerPending() {
     // The press that caused the leave has been held back by now; the boxes need the mouse.
     m_blocker->stop();
     const QPointer<QWidget> field = m_pending;
-    m_quiet = true;
     m_pending = nullptr;
     // A field that went away or was switched off meanwhile has nothing left to say.
-    if (field && field->isEnabled()) {
-        const auto it = m_checks.constFind(field.data());
-        const bool back = it != m_checks.constEnd() && it->answer();
-        if (back && field && field->isEnabled()) returnTo(field);
-    }
+    if (field && field->isEnabled()) answer(field);
+}
+
+void ExitGuard::answer(QWidget* watched) {
+    const QPointer<QWidget> field = watched;
+    m_quiet = true;
+    const auto it = m_checks.constFind(watched);
+    const bool back = it != m_checks.constEnd() && it->answer();
+    if (back && field && field->isEnabled()) returnTo(field);
     m_quiet = false;
 }
 

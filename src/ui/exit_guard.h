@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+class QLineEdit;
 class QWidget;
 
 namespace livna {
@@ -17,10 +18,17 @@ namespace livna {
 bool keptInCode(QChar c);
 /// What typing may leave in a key: "0".."9" and "A".."F" (the edit shows upper case).
 bool keptInKey(QChar c);
+/// What typing may leave in a password of digits 1..9: anything but "0".
+bool keptInPassword(QChar c);
 /// A key of 0 or 12 characters is complete; any other length asks to be completed.
 bool keyIsComplete(const QString& text);
 /// The key with "0" put in front until it has 12 characters.
 QString keyPaddedInFront(const QString& text);
+/// The box of key number n, whose last two digits are FF: the panel would take it for no key.
+QString keyEndsInFFText(int n);
+/// Removes every character keep() refuses from what the edit shows; the cursor stays after the
+/// same characters. Returns how many were removed.
+qsizetype removeCharacters(QLineEdit* edit, bool (*keep)(QChar));
 
 /// Brings every tab page that holds the widget to the front (visible tabs only), so that the
 /// installer sees the field the focus is given to.
@@ -40,14 +48,21 @@ void bringPageToFront(QWidget* widget);
 /// A press on a window that is not active moves no focus the toolkit would tell of (a window
 /// manager may leave the window inactive after a box); such a press outside the window's focused
 /// field counts as leaving it.
+///
+/// A shortcut moves no focus, so an action on a key (F7, ...) asks judgeFocused() first and does
+/// nothing when that leave is refused.
 class ExitGuard : public QObject {
     Q_OBJECT
 public:
     struct Check {
         /// Whether leaving now would be answered (a box); asked at once, must show nothing.
         std::function<bool()> refuses;
-        /// Shows the boxes and applies the correction; true = back to the field.
+        /// Shows the boxes and applies the correction; true = back to the field. An answer that
+        /// puts the focus on another field (returnTo(other)) returns false.
         std::function<bool()> answer;
+        /// Optional: run at once on every leave that is not refused (a table kept in step with
+        /// the fields).
+        std::function<void()> accepted = nullptr;
     };
 
     explicit ExitGuard(QObject* parent = nullptr);
@@ -61,12 +76,19 @@ public:
     bool answering() const { return !m_pending.isNull() || m_quiet; }
     /// Whether a focus change for this reason is the installer leaving a field.
     static bool isLeave(Qt::FocusReason reason);
+    /// Judges the watched field that has the focus in window as if it were left now: a refused
+    /// leave is answered at once and false returned (the caller does not act); otherwise its
+    /// accepted() runs and true is returned. True when no watched field has the focus; false
+    /// while an answer is being given.
+    bool judgeFocused(QWidget* window);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void answerPending();
+    /// Runs field's answer with no exit check meanwhile, and brings the focus back when it asks.
+    void answer(QWidget* field);
     /// Starts the answer of a leave of field: the press that caused it and any that follow until
     /// the answer are held back.
     void leaveRefused(QWidget* field);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QVBoxLayout>
@@ -12,6 +13,42 @@
 
 using namespace livna;
 using namespace livna::test;
+
+namespace {
+
+// A window of two fields and a button whose action (also on F7) asks the guard first.
+struct TwoFields {
+    QDialog window;
+    QLineEdit* first = new QLineEdit(&window);
+    QLineEdit* second = new QLineEdit(&window);
+    QPushButton* button = new QPushButton(QStringLiteral("act"), &window);
+    ExitGuard guard;
+    int actions = 0;
+    int answers = 0;
+    int accepted = 0;
+    TwoFields() {
+        auto* box = new QVBoxLayout(&window);
+        box->addWidget(first);
+        box->addWidget(second);
+        box->addWidget(button);
+        button->setShortcut(Qt::Key_F7);
+        QObject::connect(button, &QPushButton::clicked, [this] {
+            if (guard.judgeFocused(&window)) ++actions;
+        });
+        // "bad" in the first field is refused and emptied; the field is given back.
+        guard.watch(first, {[this] { return first->text() == QStringLiteral("bad"); },
+                            [this] {
+                                ++answers;
+                                first->clear();
+                                return true;
+                            },
+                            [this] { ++accepted; }});
+        showWindow(&window);
+        focusIn(first);
+    }
+};
+
+}  // namespace
 
 class ExitGuardTest : public QObject {
     Q_OBJECT
@@ -59,6 +96,87 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(other));
         QCOMPARE(answers, 1);
         window.hide();
+    }
+
+    void acceptedRunsAtOnceOnEveryLeaveThatIsNotRefused() {
+        TwoFields w;
+        w.first->setText(QStringLiteral("good"));
+        w.second->setFocus(Qt::TabFocusReason);
+        QCOMPARE(w.accepted, 1);  // at once, not from the event loop
+        w.first->setFocus(Qt::TabFocusReason);
+        // Another window coming to the front is no leave.
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(w.first, &away);
+        QCOMPARE(w.accepted, 1);
+
+        w.first->setText(QStringLiteral("bad"));
+        w.second->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(w.answers, 1);
+        QCOMPARE(w.accepted, 1);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.first));
+        w.window.hide();
+    }
+
+    void anActionOnAButtonOrAKeyDoesNothingWhileTheFocusedFieldIsRefused() {
+        TwoFields w;
+        w.first->setText(QStringLiteral("bad"));
+        click(w.button);
+        QTRY_COMPARE(w.answers, 1);
+        QTest::qWait(20);
+        QCOMPARE(w.actions, 0);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.first));
+
+        // F7 moves no focus: the action judges the field itself, answered once, and stops.
+        w.first->setText(QStringLiteral("bad"));
+        QTest::keyClick(w.first, Qt::Key_F7);
+        QTRY_COMPARE(w.answers, 2);
+        QTest::qWait(150);  // the button's animated click is over
+        QCOMPARE(w.actions, 0);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.first));
+        QVERIFY(!w.guard.answering());
+
+        // A field that is right lets the key act, and counts as left.
+        w.first->setText(QStringLiteral("good"));
+        QTest::keyClick(w.first, Qt::Key_F7);
+        QTRY_COMPARE(w.actions, 1);
+        QCOMPARE(w.answers, 2);
+        QCOMPARE(w.accepted, 1);
+        w.window.hide();
+    }
+
+    void anAnswerMayEndOnAnotherField() {
+        TwoFields w;
+        // The second field's answer hands the focus to the first one, whose own check, which
+        // would refuse, does not run meanwhile.
+        int secondAnswers = 0;
+        w.guard.watch(w.second, {[&] { return true; },
+                                 [&] {
+                                     ++secondAnswers;
+                                     w.guard.returnTo(w.first);
+                                     return false;
+                                 }});
+        w.first->setText(QStringLiteral("bad"));
+        w.second->setText(QStringLiteral("x"));
+        w.guard.returnTo(w.second);
+        w.button->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(secondAnswers, 1);
+        QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.first));
+        QCOMPARE(w.first->selectedText(), QStringLiteral("bad"));
+        QTest::qWait(20);
+        QCOMPARE(w.answers, 0);
+        QCOMPARE(secondAnswers, 1);
+        QVERIFY(!w.guard.answering());
+        w.window.hide();
+    }
+
+    void removeCharactersKeepsTheCursorAfterTheSameCharacters() {
+        QLineEdit edit;
+        edit.setText(QStringLiteral("1a2b3"));
+        edit.setCursorPosition(4);  // after "b"
+        QCOMPARE(removeCharacters(&edit, &keptInKey), qsizetype{2});
+        QCOMPARE(edit.text(), QStringLiteral("1A2b3").remove(u'A').remove(u'b'));
+        QCOMPARE(edit.cursorPosition(), 2);
+        QCOMPARE(removeCharacters(&edit, &keptInKey), qsizetype{0});
     }
 
     void keptCharacters_data() {

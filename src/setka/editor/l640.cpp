@@ -18,6 +18,8 @@
 #include <algorithm>
 
 #include "common/kvm_encoding.h"
+#include "setka/editor/setka_rules.h"
+#include "ui/desktop_launcher.h"
 
 namespace livna {
 
@@ -88,8 +90,12 @@ TL640Form::TL640Form(DialogService& dialogs, LinkContext& context, QWidget* pare
     : QWidget(parent), m_dialogs(dialogs), m_context(context), m_layoutVariant(context.chosenVariant) {
     setObjectName(QStringLiteral("L640Form"));
     setWindowTitle(QStringLiteral("Ливна-640: настройка прибора"));
+    m_desktopLauncher = std::make_unique<DesktopLauncher>();
+    m_launcher = m_desktopLauncher.get();
     buildControls();
     connectEffects();
+    watchFields();
+    connectRules();
     resize(kWindowWidth, kWindowHeight);
 
     for (std::size_t b = 0; b < m_borders.size(); ++b) m_borders[b]->setCurrentIndex(kStandardBorders[b]);
@@ -345,7 +351,7 @@ void TL640Form::readView() {
 }
 
 void TL640Form::runApplyEffects() {
-    partitionTypeRule(false);
+    partitionTypeRule();
     durationEnablingRule();
     codeCountRule();
     keyCountRule();
@@ -363,6 +369,9 @@ void TL640Form::showImage(const ApplyReport& report) {
     m_applying = true;
     showView();
     m_applying = false;
+    m_borderChanged.fill(false);  // the bounds of an image are no pick
+    if (editorVariant(m_context) != SystemVariant::Kv4)
+        m_relayItems = {m_view.kvm.relay1Mode, m_view.kvm.relay2Mode};
     runApplyEffects();
     tellReport(report);
 }
@@ -373,6 +382,11 @@ void TL640Form::tellReport(const ApplyReport& report) {
         lines << QStringLiteral(
             "Внимание! Существуют повторяющиеся системные номера РПДИ-они будут занулены! "
             "Рекомендуется сохранить настройки в прибор!");
+    for (Field field : report.zerosRemoved)
+        lines << QStringLiteral("%1 0 удален из пароля %2.")
+                     .arg(QString::fromUtf8(kZeroNotAllowed), field == Field::PasswordEdit
+                                                                  ? QStringLiteral("инженера")
+                                                                  : QStringLiteral("пользователя"));
     for (const ObjectRepeat& r : report.objectRepeats)
         lines << QStringLiteral("Повтор номера объекта %1 в РПД №%2 и РПД №%3")
                      .arg(r.object)
@@ -384,29 +398,19 @@ void TL640Form::tellReport(const ApplyReport& report) {
 
 void TL640Form::refuse(const Refusal& refusal) {
     QWidget* field = nullptr;
-    QString text;
+    QString text = QString::fromUtf8(passwordMessage(refusal.field));
     switch (refusal.field) {
         case Field::PasswordEdit:
             field = m_password;
-            text = QStringLiteral(
-                "Недопустимое количество цифр! Количестово цифр в пароле инженера должно быть 4!");
             break;
         case Field::PasswordEdit2:
             field = m_userPassword;
-            text = QStringLiteral(
-                "Недопустимое количество цифр! Количестово цифр в пароле пользователя должно быть "
-                "от 3 до 6!");
             break;
         case Field::paswrd1:
             field = m_kvEngineer;
-            text = QStringLiteral(
-                "Недопустимое количество цифр! Количестово цифр в пароле инженера должно быть 4!");
             break;
         case Field::paswrd2:
             field = m_kvAdmin;
-            text = QStringLiteral(
-                "Недопустимое количество цифр! Количестово цифр в пароле администратора должно "
-                "быть от 3 до 6!");
             break;
         case Field::kod:
             field = m_codes.at(static_cast<std::size_t>(refusal.index - 1)).edit;
@@ -453,8 +457,6 @@ void TL640Form::setHeldCodes(const SettingsImage& codes) {
     m_tables.heldCodes = std::move(held);
 }
 
-void TL640Form::RPDIChange(int /*editedIndex*/) {}
-
 int TL640Form::RemoveDuplicateCodes() {
     return 1;
 }
@@ -463,7 +465,6 @@ int TL640Form::RemoveDuplicateCodes() {
 
 void TL640Form::connectEffects() {
     for (PartitionWidgets& p : m_partitions) {
-        connect(p.typeGroup, &QButtonGroup::idClicked, this, [this] { partitionTypeRule(true); });
         const int k = p.name->property("Tag").toInt();
         connect(p.name, &QComboBox::currentIndexChanged, this, [this, k] {
             if (!m_applying) ownNameRule(k);
@@ -480,24 +481,13 @@ void TL640Form::connectEffects() {
     connect(m_keyCount.counter, &UpDown::positionChanged, this, [this] {
         if (!m_applying) keyCountRule();
     });
-    // The relay modes chosen last, restored whenever the partitions page comes to the front.
-    for (QComboBox* combo : {m_relay1, m_relay2, m_kvRelay1, m_kvRelay2, m_speed})
-        connect(combo, &QComboBox::activated, this,
-                [this] { m_tables.relayByte = m_relay1->currentIndex() + 16 * m_relay2->currentIndex(); });
-    connect(m_pages, &QTabWidget::currentChanged, this, [this](int index) {
-        if (index != tabOf(m_names.get<QWidget>(QStringLiteral("TabSheetRazdel"))).second) return;
-        m_relay1->setCurrentIndex(m_tables.relayByte % 16);
-        m_relay2->setCurrentIndex(m_tables.relayByte / 16);
-    });
 }
 
-void TL640Form::partitionTypeRule(bool untick) {
+void TL640Form::partitionTypeRule() {
     for (const PartitionWidgets& p : m_partitions) {
         const bool fire = p.type[static_cast<std::size_t>(PartitionType::Fire)]->isChecked();
-        for (QCheckBox* box : {p.krs, p.tix}) {
-            if (untick) box->setChecked(false);
-            box->setEnabled(!fire);
-        }
+        p.krs->setEnabled(!fire);
+        p.tix->setEnabled(!fire);
     }
 }
 

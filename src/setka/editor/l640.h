@@ -7,18 +7,22 @@
 //   l640.cpp        the window, LayOut, ApplyImage / GatherImage / GatherCodes, factory settings
 //   l640build.cpp   the pages and controls, built in loops from the tables of l640tables.h
 //   l640tables.h    fixed names and captions of the repeated controls
-// The field rules that answer the installer's edits, the files, the exchange with the panel and
-// the help and web links come in files of their own; they reach the controls through names().
+//   l640rules.cpp   the field rules that answer the installer's edits, help and the maker's links
+// The files and the exchange with the panel come in files of their own; they reach the controls
+// through names().
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "common/dialog_service.h"
+#include "common/launcher.h"
 #include "setka/editor/l640tables.h"
 #include "setka/editor/setka_model.h"
+#include "ui/exit_guard.h"
 #include "ui/field_widgets.h"
 #include "ui/name_index.h"
 
@@ -87,18 +91,45 @@ public:
     /// "Заводские установки" (DefaultButton, F7).
     void DefaultButtonClick();
 
-    /// Checks other operations call before gathering; their rules come with the field rules.
-    void RPDIChange(int editedIndex);
+    /// The system-number rule: reads the 192 RPDI fields (a field without a number becomes
+    /// "0  "), zeroes repeated numbers with a box each (the edited field keeps its own), refuses
+    /// a number above 192 in the edited field and leaves SystemNumbers as the fields then read.
+    /// editedIndex is 48·(r−1)+(d−1) of the field RPDIrd left; a save or a write runs it for
+    /// RPDI11 (0) before gathering.
+    void RPDIChange(int editedIndex = 0);
     int RemoveDuplicateCodes();
+
+    /// Whether an action on a key (F7 here; F9, F10 and the exchange's keys likewise) may run: the
+    /// field that has the focus is judged as if it were left, and a refusal is answered instead.
+    bool focusedFieldLeft();
+    /// The launcher that help and the maker's links open through; the desktop's until set.
+    void setLauncher(Launcher& launcher) { m_launcher = &launcher; }
+
+    // ---- field rules (l640rules.cpp) ---------------------------------------------------------
+
+    /// RPDExit .. RPDExit4: every binding of the receiver's tab that its range refuses gets its
+    /// box, in order, and "0 "; the focus goes to the last one.
+    void RPDExit(int receiver);
+    /// The installer picked an item of Border tag (1..8).
+    void BorderChange(int tag);
+    /// A type button of partition k (1..16) was chosen: its krs and tix are unticked, and
+    /// disabled for a fire partition.
+    void ChangeTip(int k);
+    /// A relay combo was changed or left: the items both КВ-М relay combos show are kept.
+    void ReleComboExit();
+    /// The partitions page came to the front: the relay combos show the items kept.
+    void PageControlChange();
+    void BitBtn1Click();
+    void Image1Click();
+    void Image3Click();
 
     /// Replaces the held CodesImage (a read from the panel or a file) before ApplyImage.
     void setHeldCodes(const SettingsImage& codes);
 
     // ---- rule effects (written once; the field rules call them too) ---------------------------
 
-    /// ChangeTip: krs and tix of a fire partition are off and disabled, of the others enabled;
-    /// a click on a type button also unticks them everywhere (untick), showing an image does not.
-    void partitionTypeRule(bool untick);
+    /// krs and tix of a fire partition are disabled, of the others enabled (an image shows).
+    void partitionTypeRule();
     /// Changesound, Changelcd, SoundButtonClick, LCDButtonClick.
     void durationEnablingRule();
     /// Code rows 1..count in use, the rest emptied and disabled (NumKodEditChange).
@@ -126,6 +157,9 @@ public:
     /// Colours of a code or key row in use and not in use.
     static QColor rowInUseColour();
     static QColor rowNotInUseColour();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     // building (l640build.cpp)
@@ -179,6 +213,28 @@ private:
     void showImage(const setka::ApplyReport& report);
     void runApplyEffects();
 
+    // field rules (l640rules.cpp)
+    void connectRules();
+    void watchFields();
+    void inform(const QString& text);
+    /// The rule of the seven duration edits on every change of their text.
+    void durationChange(const SecondsWidgets& field);
+    /// The count edits move their up-down (NumKodEdit, NumKeyEdit).
+    void countEditChange(const SecondsWidgets& field);
+    void passwordChange(MaskedField* field);
+    bool passwordExit(setka::Field field);
+    void kodChange(int n);
+    void KeyChange(int n);
+    bool keyRefused(int n) const;
+    bool KeyExit(int n);
+    /// The item indices Border1..Border8 show.
+    std::array<int, setka::kBorders> borderItems() const;
+    bool bindingsRefused(int receiver) const;
+    bool systemNumbersRefused(int editedIndex) const;
+    std::array<int, setka::kDetectors> systemNumberFields() const;
+    bool OwnNameChange(int k);
+    void openDocument(const std::string& target);
+
 private:
     DialogService& m_dialogs;
     setka::LinkContext& m_context;
@@ -188,6 +244,11 @@ private:
     std::optional<int> m_layoutMinor;
     NameIndex m_names;
     bool m_applying = false;  // the rules run once after the whole image is shown
+    std::unique_ptr<ExitGuard> m_exitGuard;
+    std::unique_ptr<Launcher> m_desktopLauncher;
+    Launcher* m_launcher = nullptr;
+    std::array<bool, setka::kBorders> m_borderChanged{};  // the item changed in the pick being made
+    std::array<int, 2> m_relayItems{};                    // Rele1Combo, Rele2Combo as last chosen (-1: none)
 
     QTabWidget* m_pages = nullptr;  // PageControl
     QWidget* m_kvmPage = nullptr;   // the Ливна-КВ-М controls of TabSheetRazdel, covered by PanelKV

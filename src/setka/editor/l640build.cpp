@@ -21,6 +21,7 @@
 #include "common/kvm_encoding.h"
 #include "setka/editor/l640.h"
 #include "setka/editor/l640tables.h"
+#include "ui/help_links.h"
 
 namespace livna {
 
@@ -166,12 +167,26 @@ QWidget* TL640Form::buildTopRow() {
         m_names.get<QPushButton>(QString::fromLatin1(name))->setEnabled(false);
     auto* defaultButton = m_names.get<QPushButton>(QStringLiteral("DefaultButton"));
     defaultButton->setShortcut(Qt::Key_F7);
-    connect(defaultButton, &QPushButton::clicked, this, &TL640Form::DefaultButtonClick);
+    // F7 moves no focus: the field being edited is judged first, as a click on the button would.
+    connect(defaultButton, &QPushButton::clicked, this, [this] {
+        if (focusedFieldLeft()) DefaultButtonClick();
+    });
+    connect(m_names.get<QPushButton>(QStringLiteral("BitBtn1")), &QPushButton::clicked, this,
+            &TL640Form::BitBtn1Click);
 
     grid->setColumnStretch(4, 1);
     grid->addWidget(add(new QLabel(panel), QStringLiteral("TypeLabel")), 0, 5);
     grid->addWidget(
         add(new QLabel(QStringLiteral("Версия ПО прибора: "), panel), QStringLiteral("VersionLabel")), 1, 5);
+    // The maker's marks, which open its web site.
+    for (int i : {1, 3}) {
+        auto* image = add(new QLabel(QStringLiteral("Ливна-640"), panel), QStringLiteral("Image%1").arg(i));
+        image->setStyleSheet(QStringLiteral("font-weight: bold; color: teal;"));
+        image->setCursor(Qt::PointingHandCursor);
+        image->setToolTip(QString::fromUtf8(kWebSiteAddress));
+        image->installEventFilter(this);
+        grid->addWidget(image, i == 1 ? 0 : 1, 6);
+    }
     return panel;
 }
 
@@ -446,8 +461,8 @@ QWidget* TL640Form::buildAccessRows(const QString& editPrefix, const QString& bo
         AccessRowWidgets w;
         grid->addWidget(new QLabel(QStringLiteral("%1.").arg(n), page), row, 0, Qt::AlignRight);
         if (keys) {
-            w.edit = add(new QLineEdit(page), editPrefix + QString::number(n));
-            w.edit->setMaxLength(kKeyLength);
+            w.edit = add(new MaskedField(MaskedField::Kind::Text, kKeyLength, page),
+                         editPrefix + QString::number(n));
             w.edit->setValidator(upperCase);
             w.edit->setFixedWidth(110);
         } else {

@@ -8,6 +8,7 @@
 #include "common/kvm_encoding.h"
 #include "common/utf8.h"
 #include "setka/editor/default_images.h"
+#include "setka/editor/setka_rules.h"
 
 namespace livna::setka {
 
@@ -183,8 +184,9 @@ int objectNumber(std::int32_t lo, std::int32_t hi) {
     return lo + 256 * (hi % 16);
 }
 
-int fieldNumber(int parsed) {
-    return parsed < 0 ? 0 : parsed;
+/// An object field's number; 0 for a field without a digit.
+int objectOf(std::string_view text) {
+    return parseMaskedNumber(text, NumberRule::AllDigits).value_or(0);
 }
 
 /// Code or key rows from records at first: a row within the count shows its record (and its
@@ -219,8 +221,7 @@ void putUnusedRecord(SettingsImage& codes, std::size_t at) {
 /// РПД rows holding the same object.
 std::vector<ObjectRepeat> takeObjectNumbers(const KvControls& c, L640Tables& tables) {
     for (int i = 0; i < kObjectFields; ++i)
-        tables.objectNumbers[static_cast<std::size_t>(i)] =
-            fieldNumber(allDigitsNumber(c.objects[static_cast<std::size_t>(i)]));
+        tables.objectNumbers[static_cast<std::size_t>(i)] = objectOf(c.objects[static_cast<std::size_t>(i)]);
     // Fields ordered by number, then by index: the later fields of one number follow each field.
     std::array<int, kObjectFields> order{};
     for (int i = 0; i < kObjectFields; ++i) order[static_cast<std::size_t>(i)] = i;
@@ -289,6 +290,15 @@ void applyKvm(const SettingsImage& image, SystemVariant variant, L640View& view,
     }
 
     c.engineerPassword = engineerPasswordText(valuesAt<kEngineerPasswordLength>(image, kEngineerPassword));
+    // The two passwords take no digit 0: one the panel holds is removed, as typing it would be.
+    for (auto [field, text] : {std::pair{Field::PasswordEdit, &c.engineerPassword},
+                               std::pair{Field::PasswordEdit2, &c.userPassword}}) {
+        if (text->find('0') == std::string::npos) continue;
+        const std::size_t places = text->size();
+        *text = withoutZeros(*text);
+        if (field == Field::PasswordEdit2) text->resize(places, ' ');  // read by position
+        report.zerosRemoved.push_back(field);
+    }
     c.exitDelay = secondsShown(v(kExitDelay));
     c.entryDelay = secondsShown(v(kEntryDelay));
     view.keyCount = std::clamp(v(kKeyCount), 0, kKeys);
@@ -389,7 +399,7 @@ std::variant<SettingsImage, Refusal> gatherKvm(SystemVariant variant, const L640
     putSet(image, kEmergencyPartitions, partitionsOfType(c, PartitionType::Emergency));
     const int receivers = variant == SystemVariant::Kvm1 ? 1 : kReceivers;
     for (std::size_t d = 0; d < static_cast<std::size_t>(receivers) * kDetectorsPerReceiver; ++d)
-        image[kBindings + d] = fieldNumber(leadingRunNumber(c.bindings[d]));
+        image[kBindings + d] = parseMaskedNumber(c.bindings[d], NumberRule::LeadingRun).value_or(0);
     if (variant == SystemVariant::Kvm4) {
         image[kExternalSounderTime] = c.externalSounderTime;
         for (std::size_t b = 0; b < kBorders; ++b) {
@@ -429,7 +439,7 @@ std::variant<SettingsImage, Refusal> gatherKv(const L640View& view, L640Tables& 
     // The last РПД holding an object is its holder; only that РПД's loops are its bits.
     tables.radioObjects.fill(0);
     for (int i = 0; i < kObjectFields; ++i) {
-        const int object = allDigitsNumber(c.objects[static_cast<std::size_t>(i)]);
+        const int object = objectOf(c.objects[static_cast<std::size_t>(i)]);
         if (object < 1 || object > kRadioObjectCount) continue;
         const int r = i / (kRpdsPerReceiver * kLoopsPerRpd) + 1;
         const int p = i % (kRpdsPerReceiver * kLoopsPerRpd) / kLoopsPerRpd + 1;
@@ -477,22 +487,6 @@ std::variant<SettingsImage, Refusal> gatherKv(const L640View& view, L640Tables& 
 }
 
 }  // namespace
-
-int leadingRunNumber(std::string_view text) {
-    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
-    const auto first = std::find_if(text.begin(), text.end(), isDigit);
-    if (first == text.end()) return -1;
-    int n = 0;
-    for (auto it = first; it != text.end() && isDigit(*it); ++it) n = n * 10 + (*it - '0');
-    return n;
-}
-
-int allDigitsNumber(std::string_view text) {
-    int n = -1;
-    for (char c : text)
-        if (c >= '0' && c <= '9') n = (n < 0 ? 0 : n * 10) + (c - '0');
-    return n;
-}
 
 ApplyReport applyImage(const SettingsImage& source, ImageSource from, LinkContext& context, L640View& view,
                        L640Tables& tables) {
@@ -549,7 +543,7 @@ std::variant<SettingsImage, Refusal> gatherCodes(const LinkContext& context, con
 
     if (variant == SystemVariant::Kv4) {
         for (std::size_t i = 0; i < kObjectFields; ++i) {
-            const int object = fieldNumber(allDigitsNumber(view.kv.objects[i]));
+            const int object = objectOf(view.kv.objects[i]);
             codes[kObjectPairs + 2 * i] = object & 0xFF;
             codes[kObjectPairs + 2 * i + 1] = (object >> 8) & 0x0F;
         }

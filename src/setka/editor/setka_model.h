@@ -134,6 +134,9 @@ struct L640Tables {
     std::int32_t relayByte = 0;
 };
 
+/// The fields a gathering refuses to store.
+enum class Field { PasswordEdit, PasswordEdit2, paswrd1, paswrd2, kod };
+
 /// Two object fields of different РПД rows holding the same object.
 struct ObjectRepeat {
     int first = 0;   ///< ObjectNumbers index of the earlier field
@@ -146,6 +149,8 @@ struct ObjectRepeat {
 struct ApplyReport {
     bool systemNumbersZeroed = false;         ///< repeated system numbers were set to 0 (variant 3)
     std::vector<ObjectRepeat> objectRepeats;  ///< variant 5
+    /// PasswordEdit, PasswordEdit2: a stored digit 0, which the fields do not take, was removed.
+    std::vector<Field> zerosRemoved;
 };
 
 /// Whether the caller read the image from the panel: only then is value 1 the version code.
@@ -156,9 +161,6 @@ enum class ImageSource { Panel, Other };
 /// tables from them. On-line, an image from the panel makes its value 1 the current version code.
 ApplyReport applyImage(const SettingsImage& image, ImageSource source, LinkContext& context, L640View& view,
                        L640Tables& tables);
-
-/// The fields a gathering refuses to store.
-enum class Field { PasswordEdit, PasswordEdit2, paswrd1, paswrd2, kod };
 
 struct Refusal {
     Field field = Field::PasswordEdit;
@@ -182,11 +184,5 @@ std::variant<SettingsImage, Refusal> gatherCodes(const LinkContext& context, con
 /// chosen variant; loads the variant's factory image into the held CodesImage and the default
 /// copies, resets the bounds and shows the SettingsImage.
 ApplyReport factorySettings(LinkContext& context, L640View& view, L640Tables& tables);
-
-/// Partition binding and system number fields: the digits from the first one up to the next
-/// place without one; -1 when no place holds a digit.
-int leadingRunNumber(std::string_view text);
-/// Object fields: all digits in order, blanks skipped; -1 when there are none.
-int allDigitsNumber(std::string_view text);
 
 }  // namespace livna::setka

@@ -96,7 +96,8 @@ std::vector<Expected> expectedNames() {
     for (const char* name : {"SaveButton", "LoadButton", "DefaultButton", "ConnectButton", "CancelButton",
                              "ReadButton", "WriteButton", "BitBtn1", "BitBtn2"})
         add(name, button);
-    for (const char* name : {"TypeLabel", "VersionLabel", "Label1135", "Label1520"}) add(name, label);
+    for (const char* name : {"TypeLabel", "VersionLabel", "Label1135", "Label1520", "Image1", "Image3"})
+        add(name, label);
     for (const char* name :
          {"GroupBox21", "GroupBox36", "GroupBox7", "GroupBox14", "GroupBox19", "Status_izv", "GroupBox1",
           "GroupBox8", "Razdel", "GroupBox26", "GroupBoxPriv", "IdBox", "PanelKV"})

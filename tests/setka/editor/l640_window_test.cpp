@@ -189,7 +189,7 @@ private slots:
         QVERIFY(!control<QCheckBox>(&e.form, "tix5")->isEnabled());
         QVERIFY(control<QCheckBox>(&e.form, "tix1")->isEnabled());
 
-        // The installer choosing a type clears both options everywhere.
+        // The installer choosing another type clears both options of that partition.
         showWindow(&e.form);
         e.form.pageControl()->setCurrentIndex(0);
         click(&e.form, "ds13");

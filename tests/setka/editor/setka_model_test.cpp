@@ -257,6 +257,25 @@ TEST(ApplyGather, engineerPasswordOfOtherThanFourDigitsIsRefusedNamingTheField) 
     }
 }
 
+TEST(ApplyGather, aStoredPasswordDigit0IsRemovedAndReported) {
+    Editor editor(SystemVariant::Kvm1);
+    // Engineer "1023"; user "10 2" with blank places after it.
+    const ApplyReport report = editor.apply(editor.factoryWith({{2, 129},
+                                                                {3, 128},
+                                                                {4, 130},
+                                                                {5, 131},
+                                                                {40, 129},
+                                                                {41, 128},
+                                                                {42, kNone},
+                                                                {43, 130},
+                                                                {44, kNone},
+                                                                {45, kNone}}));
+    EXPECT_EQ(editor.view.kvm.engineerPassword, "123");
+    EXPECT_EQ(editor.view.kvm.userPassword, "1 2   ");
+    EXPECT_EQ(report.zerosRemoved, (std::vector<Field>{Field::PasswordEdit, Field::PasswordEdit2}));
+    EXPECT_TRUE(editor.apply(editor.tables.defaultSettings).zerosRemoved.empty());
+}
+
 TEST(ApplyGather, variant5CountsOnlyCodesThatAreNotBlank) {
     Editor editor(SystemVariant::Kv4);
     editor.view.codeCount = 3;
