@@ -7,7 +7,8 @@
 //   l640.cpp        the window, LayOut, ApplyImage / GatherImage / GatherCodes, factory settings
 //   l640build.cpp   the pages and controls, built in loops from the tables of l640tables.h
 //   l640tables.h    fixed names and captions of the repeated controls
-// The field rules that answer the installer's edits, the files, the exchange with the panel and
+//   l640files.cpp   the settings files
+// The field rules that answer the installer's edits, the exchange with the panel and
 // the help and web links come in files of their own; they reach the controls through names().
 #include <QWidget>
 
@@ -90,6 +91,14 @@ public:
     /// Checks other operations call before gathering; their rules come with the field rules.
     void RPDIChange(int editedIndex);
     int RemoveDuplicateCodes();
+
+    // ---- settings files (l640files.cpp) -------------------------------------------------------
+
+    /// "Записать в файл" (F9): the gathered images of the editor's variant into a file.
+    void SaveButtonClick();
+    /// "Считать файл" (F10): a file of the chosen variant into the controls; a file that is
+    /// refused changes nothing.
+    void LoadButtonClick();
 
     /// Replaces the held CodesImage (a read from the panel or a file) before ApplyImage.
     void setHeldCodes(const SettingsImage& codes);

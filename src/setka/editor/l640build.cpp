@@ -146,8 +146,8 @@ QWidget* TL640Form::buildTopRow() {
         int row;  // files and help above, the link below
     };
     static constexpr std::array<Button, 8> kButtons{{
-        {"SaveButton", "Записать в файл", "Записать конфигурацию в файл", 0},
-        {"LoadButton", "Считать из файла", "Считать конфигурацию из файла", 0},
+        {"SaveButton", "Записать в файл", "Записать в файл F9", 0},
+        {"LoadButton", "Считать файл", "Считать файл F10", 0},
         {"DefaultButton", "Заводские установки", "Заводские установки F7", 0},
         {"BitBtn1", "Помощь", "", 0},
         {"ConnectButton", "Установить связь", "Установить связь F4", 1},
@@ -167,6 +167,12 @@ QWidget* TL640Form::buildTopRow() {
     auto* defaultButton = m_names.get<QPushButton>(QStringLiteral("DefaultButton"));
     defaultButton->setShortcut(Qt::Key_F7);
     connect(defaultButton, &QPushButton::clicked, this, &TL640Form::DefaultButtonClick);
+    auto* saveButton = m_names.get<QPushButton>(QStringLiteral("SaveButton"));
+    saveButton->setShortcut(Qt::Key_F9);
+    connect(saveButton, &QPushButton::clicked, this, &TL640Form::SaveButtonClick);
+    auto* loadButton = m_names.get<QPushButton>(QStringLiteral("LoadButton"));
+    loadButton->setShortcut(Qt::Key_F10);
+    connect(loadButton, &QPushButton::clicked, this, &TL640Form::LoadButtonClick);
 
     grid->setColumnStretch(4, 1);
     grid->addWidget(add(new QLabel(panel), QStringLiteral("TypeLabel")), 0, 5);
