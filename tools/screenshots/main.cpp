@@ -12,6 +12,8 @@
 
 #include "common/launcher.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "setka/link/fake_link_port.h"
+#include "setka/mainwin/mainunit.h"
 #include "ui/application.h"
 #include "ui/qt_dialog_service.h"
 #include "wizard/bootunit.h"
@@ -75,5 +77,8 @@ int main(int argc, char** argv) {
     waitFor([next] { return next == nullptr || next->isEnabled(); });
     saved &= shoot(windows.info(), out, QStringLiteral("wizard_preparation"));
     saved &= shoot(windows.kvmEditor(), out, QStringLiteral("kvm_editor"));
+    setka::FakePortOpener ports;
+    TMainForm setkaMain(dialogs, launcher, ports.opener());
+    saved &= shoot(&setkaMain, out, QStringLiteral("setka_main"));
     return saved ? 0 : 1;
 }
