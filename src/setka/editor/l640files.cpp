@@ -50,17 +50,23 @@ void TL640Form::LoadButtonClick() {
     if (!chosen) return;
     // The lines follow the chosen variant, whatever ConfigByte holds before a version check.
     const SystemVariant expected = m_context.chosenVariant;
-    const ValuesResult file = readValuesFile(pathFromUtf8(*chosen), fileLines(expected));
-    if (!file.ok()) {
-        m_dialogs.inform(kSetkaTitle, describe(*file.error), MsgIcon::Error);
-        return;
-    }
-    const auto content = splitSettingsFile(expected, file);
-    if (!content) {
+    const std::filesystem::path path = pathFromUtf8(*chosen);
+    auto readable = [this](const ValuesResult& file) {
+        if (!file.ok()) m_dialogs.inform(kSetkaTitle, describe(*file.error), MsgIcon::Error);
+        return file.ok();
+    };
+    auto mismatch = [this] {
         m_dialogs.inform(kSetkaTitle, "Ошибка чтения файла конфигурации. Нет совпадения версия ПО.",
                          MsgIcon::Information);
-        return;
-    }
+    };
+    // Line 1 is judged first: a file of another variant is told as such, whatever its length.
+    const ValuesResult head = readValuesFile(path, kFileVersionLines);
+    if (!readable(head)) return;
+    if (!fileVariantIs(expected, head.values)) return mismatch();
+    const ValuesResult file = readValuesFile(path, fileLines(expected));
+    if (!readable(file)) return;
+    const auto content = splitSettingsFile(expected, file);
+    if (!content) return mismatch();  // changed in between
     if (!askLoadOutOfRange(m_dialogs, content->outOfRange, kSetkaTitle)) return;
     setHeldCodes(content->codes);
     // Only the major number of line 1 was checked: the file leaves the current version code alone.

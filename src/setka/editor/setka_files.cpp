@@ -12,6 +12,10 @@ constexpr std::size_t kNeverInFile[] = {6, 7, 38, 39};
 
 }  // namespace
 
+bool fileVariantIs(SystemVariant expected, std::span<const std::int32_t> values) {
+    return values.size() > kVersionLine && variantOfMajor(majorNumber(values[kVersionLine])) == expected;
+}
+
 std::vector<std::int32_t> settingsFileValues(SystemVariant variant, const SettingsImage& settings,
                                              const SettingsImage& codes) {
     std::vector<std::int32_t> lines(fileLines(variant), 0);

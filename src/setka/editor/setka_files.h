@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "common/settings_file.h"
@@ -22,6 +23,13 @@ constexpr std::size_t fileLines(SystemVariant variant) {
     return kSettingsSize + codesSize(variant);
 }
 
+/// The lines that tell a file's variant: line 1 is the version code of its firmware.
+inline constexpr std::size_t kFileVersionLines = 2;
+
+/// Whether a file's line 1 (of values, at least kFileVersionLines) is the version code of the
+/// expected variant's firmware; only the major number is compared.
+bool fileVariantIs(SystemVariant expected, std::span<const std::int32_t> values);
+
 /// The values a save writes from a gathered SettingsImage (1024 values) and CodesImage (2048):
 /// value 0 is 170, and 6, 7, 38 and 39 are 0, which a file never carries.
 std::vector<std::int32_t> settingsFileValues(SystemVariant variant, const SettingsImage& settings,
@@ -35,8 +43,7 @@ struct SettingsFileContent {
 };
 
 /// The content of a file read in full for the expected variant (fileLines(expected) values);
-/// nothing when its line 1 is the version code of another variant's firmware (only the major
-/// number is compared).
+/// nothing when fileVariantIs() refuses it.
 std::optional<SettingsFileContent> splitSettingsFile(SystemVariant expected, const ValuesResult& file);
 
 }  // namespace livna::setka

@@ -93,6 +93,13 @@ TEST(SplitSettingsFile, outOfRangeOfLine0LeftOut_othersKept) {
     EXPECT_EQ(content->outOfRange, (std::vector<OutOfRangeValue>{{3, "300", 300}, {2000, "-2", -2}}));
 }
 
+TEST(FileVariantIs, line1AloneTellsTheVariant) {
+    const std::vector<std::int32_t> head{170, 53};
+    EXPECT_TRUE(fileVariantIs(SystemVariant::Kv4, head));
+    EXPECT_FALSE(fileVariantIs(SystemVariant::Kvm4, head));
+    EXPECT_FALSE(fileVariantIs(SystemVariant::Kv4, std::vector<std::int32_t>{53}));  // no line 1
+}
+
 TEST(SplitSettingsFile, fewerValuesThanTheVariantsFile_refused) {
     EXPECT_FALSE(splitSettingsFile(SystemVariant::Kv4, fileOf(2048, 53)).has_value());
 }
