@@ -156,10 +156,7 @@ private slots:
         const L640View before = e.form.view();
         const SettingsImage heldBefore = e.form.tables().heldCodes;
         e.load(path);
-        QCOMPARE(e.form.pageControl()->currentWidget()->findChild<QWidget*>(
-                     QStringLiteral("TabSheetRazdel")) != nullptr ||
-                     e.form.pageControl()->currentWidget()->objectName() == QStringLiteral("TabSheetRazdel"),
-                 true);
+        QVERIFY(e.form.pageControl()->currentWidget()->isAncestorOf(find(&e.form, "TabSheetRazdel")));
         if (loads) {
             QVERIFY(e.dialogs.messages().empty());
             QCOMPARE(e.status(), QStringLiteral("Чтение конфигурации из файла завершено"));
