@@ -114,6 +114,24 @@ private slots:
         QCOMPARE(calls[1].kind, ScriptedDialogService::Kind::Open);
     }
 
+    void keys_f9SavesF10Loads() {
+        Editor e(SystemVariant::Kvm1);
+        showWindow(&e.form);
+        e.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&e.form));
+        // A button's shortcut clicks it once its pressed look has been shown.
+        pressKey(&e.form, Qt::Key_F9);
+        QTRY_COMPARE(e.dialogs.calls().size(), std::size_t{1});
+        pressKey(&e.form, Qt::Key_F10);
+        QTRY_COMPARE(e.dialogs.calls().size(), std::size_t{2});
+        e.form.hide();
+        const auto& calls = e.dialogs.calls();
+        QCOMPARE(calls[0].kind, ScriptedDialogService::Kind::Save);
+        QCOMPARE(calls[1].kind, ScriptedDialogService::Kind::Open);
+        QCOMPARE(find(&e.form, "SaveButton")->toolTip(), QStringLiteral("Записать в файл F9"));
+        QCOMPARE(find(&e.form, "LoadButton")->toolTip(), QStringLiteral("Считать файл F10"));
+    }
+
     void save_again_replacesWithoutAQuestion() {
         Editor e(SystemVariant::Kvm4);
         const QString path = e.path("twice.cfg");
