@@ -22,6 +22,17 @@ using namespace livna::setka;
 
 const char* const kVariantButton[] = {"", "RPYKVM1", "", "RPYKVM4", "", "RPYKV4"};
 
+/// Every figure per variant, the median of seven runs.
+void perVariant(benchmark::internal::Benchmark* b) {
+    b->ArgName("variant")
+        ->Arg(1)
+        ->Arg(3)
+        ->Arg(5)
+        ->Unit(benchmark::kMillisecond)
+        ->Repetitions(7)
+        ->ReportAggregatesOnly(true);
+}
+
 void BM_DemoClickToEditorShown(benchmark::State& state) {
     ScriptedDialogService dialogs;
     RecordingLauncher launcher;
@@ -42,16 +53,7 @@ void BM_DemoClickToEditorShown(benchmark::State& state) {
         state.SetIterationTime(shownAfterSeconds);
     }
 }
-BENCHMARK(BM_DemoClickToEditorShown)
-    ->ArgName("variant")
-    ->Arg(1)
-    ->Arg(3)
-    ->Arg(5)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_DemoClickToEditorShown)->Apply(perVariant)->UseManualTime()->Iterations(3);
 
 /// A demo editor of the variant holding the dense configuration, and its file.
 struct DenseFile {
@@ -84,14 +86,7 @@ void BM_LoadFile(benchmark::State& state) {
     }
     if (!dense.file.ok() || !dense.dialogs.messages().empty()) state.SkipWithError("the file was not loaded");
 }
-BENCHMARK(BM_LoadFile)
-    ->ArgName("variant")
-    ->Arg(1)
-    ->Arg(3)
-    ->Arg(5)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_LoadFile)->Apply(perVariant);
 
 void BM_ApplyImageOfTheFile(benchmark::State& state) {
     const auto variant = static_cast<SystemVariant>(state.range(0));
@@ -106,13 +101,6 @@ void BM_ApplyImageOfTheFile(benchmark::State& state) {
         dense.form.ApplyImage(content->settings);
     }
 }
-BENCHMARK(BM_ApplyImageOfTheFile)
-    ->ArgName("variant")
-    ->Arg(1)
-    ->Arg(3)
-    ->Arg(5)
-    ->Unit(benchmark::kMillisecond)
-    ->Repetitions(7)
-    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_ApplyImageOfTheFile)->Apply(perVariant);
 
 }  // namespace
