@@ -1,6 +1,6 @@
 // setka's main window and files, per system variant (offscreen): the "Демо режим" click until
 // the editor is shown (compare with BM_CreateLayOutFactory of bench_setka_editor), and the load
-// of a dense settings file beside ApplyImage of the same images.
+// of a dense settings file beside ApplyImage of the same images and the file's read alone.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QRadioButton>
@@ -87,6 +87,19 @@ void BM_LoadFile(benchmark::State& state) {
     if (!dense.file.ok() || !dense.dialogs.messages().empty()) state.SkipWithError("the file was not loaded");
 }
 BENCHMARK(BM_LoadFile)->Apply(perVariant);
+
+/// The part of a load that is not ApplyImage: the file read twice (line 1 first) and taken apart.
+void BM_ReadFileOnly(benchmark::State& state) {
+    const auto variant = static_cast<SystemVariant>(state.range(0));
+    DenseFile dense(variant);
+    const std::filesystem::path path = pathFromUtf8(dense.path);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readValuesFile(path, kFileVersionLines));
+        auto content = splitSettingsFile(variant, readValuesFile(path, fileLines(variant)));
+        benchmark::DoNotOptimize(content);
+    }
+}
+BENCHMARK(BM_ReadFileOnly)->Apply(perVariant);
 
 void BM_ApplyImageOfTheFile(benchmark::State& state) {
     const auto variant = static_cast<SystemVariant>(state.range(0));
