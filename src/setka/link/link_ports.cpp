@@ -23,7 +23,7 @@ void LinkPorts::shutDown() {
     for (PortKind kind : {PortKind::Com, PortKind::Usb}) close(kind);
 }
 
-bool startLink(LinkContext& context) {
+bool StartLink(LinkContext& context) {
     context.openFailed = false;
     if (context.ports == nullptr || !context.ports->open(context.portKind, context.portNumber)) {
         context.openFailed = true;

@@ -51,6 +51,6 @@ private:
 /// StartLink up to the connect exchange: clears OpenFailed, opens the chosen port of
 /// context.ports (one of that kind left open is closed first) and sets OpenFailed when it did not
 /// open. True when the port is open. The caller tells the installer openFailureMessage().
-bool startLink(LinkContext& context);
+bool StartLink(LinkContext& context);
 
 }  // namespace livna::setka

@@ -314,7 +314,7 @@ void TMainForm::Livna640Click() {
     std::unique_ptr<TL640Form> editor;
     {
         BusyCursor busy;
-        if (startLink(m_context)) {
+        if (StartLink(m_context)) {
             editor = newEditor();
             editor->statusPanel(1)->setText(QStringLiteral("  Режим <on-line>. "));
             // Busy until the connect exchange has its answer.

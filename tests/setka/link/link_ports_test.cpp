@@ -17,7 +17,7 @@ TEST(StartLink, portDoesNotOpen_openFailedAndNoPort) {
     Program p;
     p.context.portKind = PortKind::Com;
     p.context.portNumber = 3;
-    EXPECT_FALSE(startLink(p.context));
+    EXPECT_FALSE(StartLink(p.context));
     EXPECT_TRUE(p.context.openFailed);
     EXPECT_EQ(p.ports.port(PortKind::Com), nullptr);
     EXPECT_EQ(p.ports.systemText(), "No such device");
@@ -31,7 +31,7 @@ TEST(StartLink, opensTheChosenKindAndNumber_clearsAnEarlierFailure) {
     for (auto [kind, number] : {std::pair{PortKind::Com, 10}, std::pair{PortKind::Usb, 1}}) {
         p.context.portKind = kind;
         p.context.portNumber = number;
-        EXPECT_TRUE(startLink(p.context));
+        EXPECT_TRUE(StartLink(p.context));
         EXPECT_FALSE(p.context.openFailed);
         ASSERT_NE(p.ports.port(kind), nullptr);
         EXPECT_EQ(p.ports.port(kind)->kind(), kind);
