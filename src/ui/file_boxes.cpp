@@ -15,13 +15,14 @@ bool askOverwrite(DialogService& dialogs, const QString& path) {
     return dialogs.ask(kCaptionSystemMessage, kOverwriteQuestion);
 }
 
-bool askLoadOutOfRange(DialogService& dialogs, std::span<const OutOfRangeValue> values) {
+bool askLoadOutOfRange(DialogService& dialogs, std::span<const OutOfRangeValue> values,
+                       const std::string& caption) {
     if (values.empty()) return true;
     const std::string text =
         "В файле настроек есть значения вне допустимого диапазона от -1 до 255:\n" +
         describeOutOfRange(values) +
         "\nПрибор получит от каждого из них только младший байт. Загрузить файл с этими значениями?";
-    return dialogs.ask(kCaptionSystemMessage, text, MsgAnswer::No);
+    return dialogs.ask(caption, text, MsgAnswer::No);
 }
 
 void showFileError(DialogService& dialogs, const QString& text) {

@@ -17,8 +17,10 @@ bool askOverwrite(DialogService& dialogs, const QString& path);
 void showFileError(DialogService& dialogs, const QString& text);
 /// True when a settings file may be loaded: it holds no value outside -1..255, or the installer
 /// agrees to load the ones it holds, named line by line with what each is read as. A program never
-/// writes such values, so the question meets only files edited by hand or damaged.
-bool askLoadOutOfRange(DialogService& dialogs, std::span<const OutOfRangeValue> values);
+/// writes such values, so the question meets only files edited by hand or damaged. The box bears
+/// the program's caption for questions.
+bool askLoadOutOfRange(DialogService& dialogs, std::span<const OutOfRangeValue> values,
+                       const std::string& caption = kCaptionSystemMessage);
 
 /// A settings file of count values, read whole before anything changes: a file that cannot be used
 /// is told in an error box naming the file and the line, and one holding values outside -1..255 is

@@ -5,8 +5,9 @@
 
 namespace livna {
 
-std::string helpTarget(const std::string& helpFile, bool winHelpShown, bool helpFileExists) {
-    return (winHelpShown && helpFileExists) ? helpFile : kHelpPage;
+std::string helpTarget(const std::string& helpFile, bool winHelpShown, bool helpFileExists,
+                       const std::string& page) {
+    return (winHelpShown && helpFileExists) ? helpFile : page;
 }
 
 std::string webSiteUrl(const QString& caption) {

@@ -9,12 +9,14 @@ namespace livna {
 /// Address constants of the maker's links (neutral placeholders under the reserved example domain).
 inline constexpr const char* kWebSiteAddress = "www.example.com/livna";
 inline constexpr const char* kEmailAddress = "support@example.com";
-/// Shown where the program's WinHelp file cannot be.
+/// Shown where the program's WinHelp file cannot be: Setka640DKV_KVM's page and setka's.
 inline constexpr const char* kHelpPage = "help/index.html";
+inline constexpr const char* kSetkaHelpPage = "help/setka.html";
 
-/// What the help button opens: the WinHelp file helpFile where the desktop can show it and it is
+/// What a help button opens: the WinHelp file helpFile where the desktop can show it and it is
 /// present, otherwise the HTML page shipped beside the program.
-std::string helpTarget(const std::string& helpFile, bool winHelpShown, bool helpFileExists);
+std::string helpTarget(const std::string& helpFile, bool winHelpShown, bool helpFileExists,
+                       const std::string& page = kHelpPage);
 /// The link the web-site label opens for its caption, and the mail link of the e-mail label.
 std::string webSiteUrl(const QString& caption);
 std::string emailUrl(const QString& address);

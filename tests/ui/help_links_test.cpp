@@ -23,6 +23,12 @@ private slots:
         QFETCH(QString, target);
         QCOMPARE(QString::fromStdString(helpTarget("Setka-640-v5_2-help.hlp", winHelp, present)), target);
     }
+    void helpTarget_pageOfTheProgramWhereWinHelpIsNot() {
+        QCOMPARE(QString::fromStdString(helpTarget("Help.hlp", false, true, kSetkaHelpPage)),
+                 QStringLiteral("help/setka.html"));
+        QCOMPARE(QString::fromStdString(helpTarget("Help.hlp", true, true, kSetkaHelpPage)),
+                 QStringLiteral("Help.hlp"));
+    }
 };
 
 QTEST_GUILESS_MAIN(HelpLinksTest)

@@ -13,6 +13,8 @@
 #include "common/launcher.h"
 #include "kv_editor/l640kvunit.h"
 #include "kvm_editor/l640msettingsunit.h"
+#include "setka/link/fake_link_port.h"
+#include "setka/mainwin/mainunit.h"
 #include "ui/application.h"
 #include "ui/qt_dialog_service.h"
 #include "wizard/bootunit.h"
@@ -77,5 +79,8 @@ int main(int argc, char** argv) {
     saved &= shoot(windows.info(), out, QStringLiteral("wizard_preparation"));
     saved &= shoot(windows.kvmEditor(), out, QStringLiteral("kvm_editor"));
     saved &= shoot(windows.kvEditor(), out, QStringLiteral("kv_editor"));
+    setka::FakePortOpener ports;
+    TMainForm setkaMain(dialogs, launcher, ports.opener());
+    saved &= shoot(&setkaMain, out, QStringLiteral("setka_main"));
     return saved ? 0 : 1;
 }

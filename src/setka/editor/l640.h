@@ -8,8 +8,8 @@
 //   l640build.cpp   the pages and controls, built in loops from the tables of l640tables.h
 //   l640tables.h    fixed names and captions of the repeated controls
 //   l640rules.cpp   the field rules that answer the installer's edits, help and the maker's links
-// The files and the exchange with the panel come in files of their own; they reach the controls
-// through names().
+//   l640files.cpp   the settings files
+// The exchange with the panel comes in a file of its own; it reaches the controls through names().
 #include <QWidget>
 
 #include <array>
@@ -122,6 +122,14 @@ public:
     void BitBtn1Click();
     void Image1Click();
     void Image3Click();
+
+    // ---- settings files (l640files.cpp) -------------------------------------------------------
+
+    /// "Записать в файл" (F9): the gathered images of the editor's variant into a file.
+    void SaveButtonClick();
+    /// "Считать файл" (F10): a file of the chosen variant into the controls; a file that is
+    /// refused changes nothing.
+    void LoadButtonClick();
 
     /// Replaces the held CodesImage (a read from the panel or a file) before ApplyImage.
     void setHeldCodes(const SettingsImage& codes);

@@ -147,8 +147,8 @@ QWidget* TL640Form::buildTopRow() {
         int row;  // files and help above, the link below
     };
     static constexpr std::array<Button, 8> kButtons{{
-        {"SaveButton", "Записать в файл", "Записать конфигурацию в файл", 0},
-        {"LoadButton", "Считать из файла", "Считать конфигурацию из файла", 0},
+        {"SaveButton", "Записать в файл", "Записать в файл F9", 0},
+        {"LoadButton", "Считать файл", "Считать файл F10", 0},
         {"DefaultButton", "Заводские установки", "Заводские установки F7", 0},
         {"BitBtn1", "Помощь", "", 0},
         {"ConnectButton", "Установить связь", "Установить связь F4", 1},
@@ -167,12 +167,23 @@ QWidget* TL640Form::buildTopRow() {
         m_names.get<QPushButton>(QString::fromLatin1(name))->setEnabled(false);
     auto* defaultButton = m_names.get<QPushButton>(QStringLiteral("DefaultButton"));
     defaultButton->setShortcut(Qt::Key_F7);
-    // F7 moves no focus: the field being edited is judged first, as a click on the button would.
+    // F7, F9 and F10 move no focus: the field being edited is judged first, as a click on the
+    // button would.
     connect(defaultButton, &QPushButton::clicked, this, [this] {
         if (focusedFieldLeft()) DefaultButtonClick();
     });
     connect(m_names.get<QPushButton>(QStringLiteral("BitBtn1")), &QPushButton::clicked, this,
             &TL640Form::BitBtn1Click);
+    auto* saveButton = m_names.get<QPushButton>(QStringLiteral("SaveButton"));
+    saveButton->setShortcut(Qt::Key_F9);
+    connect(saveButton, &QPushButton::clicked, this, [this] {
+        if (focusedFieldLeft()) SaveButtonClick();
+    });
+    auto* loadButton = m_names.get<QPushButton>(QStringLiteral("LoadButton"));
+    loadButton->setShortcut(Qt::Key_F10);
+    connect(loadButton, &QPushButton::clicked, this, [this] {
+        if (focusedFieldLeft()) LoadButtonClick();
+    });
 
     grid->setColumnStretch(4, 1);
     grid->addWidget(add(new QLabel(panel), QStringLiteral("TypeLabel")), 0, 5);

@@ -1,10 +1,17 @@
 #pragma once
-// What the settings editor reads of the program's link state.
+// The program's link state, owned by the main window and shared with the editor it opens.
 #include "setka/editor/system_variant.h"
 
 namespace livna::setka {
 
-/// The part of the program-wide link context the editor reads and sets.
+/// The two ports setka reaches the panel through: a serial COM port, or USB through the
+/// Ливна-470 FTDI bridge.
+enum class PortKind { Com, Usb };
+
+class LinkPorts;  // setka/link/link_ports.h
+
+/// The program-wide link context: the main window's choices, the state of the editor it opened,
+/// and the ports.
 struct LinkContext {
     SystemVariant chosenVariant = SystemVariant::Kvm1;  ///< the main window's radio button
     bool demoMode = false;
@@ -14,6 +21,14 @@ struct LinkContext {
     /// panel's major number is the chosen variant, and by an image shown from that panel;
     /// cleared when an editor opens, so that a code left by an earlier editor picks nothing.
     bool versionMatched = false;
+    PortKind portKind = PortKind::Usb;  ///< "COM" or "USB"
+    int portNumber = 1;                 ///< COMn: PortNumber item + 1
+    bool editorActive = false;          ///< an editor window is open
+    bool versionCheckPending = false;   ///< the next settings read is the version check
+    bool shortcutsActive = true;        ///< the main window's F1 and F2 act
+    bool openFailed = false;            ///< the latest port open failed
+    /// The ports and their workers; LinkPorts::shutDown() ends them when the program ends.
+    LinkPorts* ports = nullptr;
 };
 
 /// The variant ApplyImage, GatherImage and GatherCodes work in: the chosen one in demo mode;

@@ -10,11 +10,10 @@
 #include <span>
 #include <string>
 
+#include "setka/editor/link_context.h"
 #include "usblink/usb_platform.h"
 
 namespace livna::setka {
-
-enum class PortKind { Com, Usb };
 
 /// COM port numbers the main window offers.
 inline constexpr int kFirstComNumber = 1;
