@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "discovery_cases.h"
 #include "usblink/usb_link.h"
 
 namespace livna {
@@ -81,6 +82,27 @@ TEST_F(FifoRootTest, enumeration_countsOnlyFoldersSomebodyServes) {
     EXPECT_TRUE(pipes.UsbCountDevices(count));
     EXPECT_EQ(count, 1);
     EXPECT_EQ(pipes.systemText(), "");
+}
+
+TEST_F(FifoRootTest, discovery_findsTheServedPanels) {
+    const std::string base = root;
+    int index = 0;
+    for (const test::DiscoveryCase& c : test::kDiscoveryCases) {
+        SCOPED_TRACE(c.name);
+        root = base + "/case" + std::to_string(index++);
+        ASSERT_EQ(ensureUsbRoot(root), "");
+        for (int i = 0; i < c.served; ++i) makePanel("served" + std::to_string(i), true);
+        for (int i = 0; i < c.unserved; ++i) makePanel("unserved" + std::to_string(i), false);
+        FifoUsbPlatform platform(root);
+        RecordingSleeper sleeper;
+        UsbPipes pipes(platform, sleeper);
+        int count = -1;
+        EXPECT_EQ(pipes.UsbCountDevices(count), c.present);
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(pipes.isOpen(), c.present);
+        EXPECT_EQ(pipes.systemText(), "");
+        stopServing();
+    }
 }
 
 TEST_F(FifoRootTest, missingRoot_isNoPanel_withoutAnError) {
