@@ -151,6 +151,13 @@ FileError makeFileError(FileErrorKind kind, std::string_view fileName) {
     return e;
 }
 
+FileText failedRead(FileErrorKind kind, std::string_view fileName, std::string systemText) {
+    FileText text;
+    text.error = makeFileError(kind, fileName);
+    text.error->systemText = std::move(systemText);
+    return text;
+}
+
 std::string errnoMessage(int err) {
     return err != 0 ? std::generic_category().message(err) : std::string();
 }

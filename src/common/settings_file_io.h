@@ -25,6 +25,9 @@ struct FileText {
     std::optional<FileError> error;
 };
 
+/// A failed read of the file fileName, with the system's text.
+FileText failedRead(FileErrorKind kind, std::string_view fileName, std::string systemText);
+
 /// The content of a plain file of at most kMaxValuesFileBytes; anything else is an error, and a
 /// FIFO is refused without waiting for a writer.
 FileText readFileText(const std::filesystem::path& path);

@@ -15,32 +15,12 @@ namespace livna {
 using settings_io::errnoMessage;
 using settings_io::makeFileError;
 
-namespace {
-
-int writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
-}  // namespace
-
 namespace settings_io {
 
 FileText readFileText(const std::filesystem::path& path) {
     const std::string name = pathToUtf8(path);
     FileText result;
-    auto fail = [&](FileErrorKind kind, int err) {
-        result.error = makeFileError(kind, name);
-        result.error->systemText = errnoMessage(err);
-        return std::move(result);
-    };
+    auto fail = [&](FileErrorKind kind, int err) { return failedRead(kind, name, errnoMessage(err)); };
     // Non-blocking, so that opening a FIFO does not wait for a writer; the type is checked at once.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(FileErrorKind::Unreadable, errno);
@@ -74,6 +54,22 @@ FileText readFileText(const std::filesystem::path& path) {
 }
 
 }  // namespace settings_io
+
+namespace {
+
+int writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return 0;
+}
+
+}  // namespace
 
 int SaveSteps::syncFile(int fd) {
     return ::fsync(fd) == 0 ? 0 : errno;

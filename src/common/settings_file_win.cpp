@@ -47,9 +47,7 @@ FileText readFileText(const std::filesystem::path& path) {
     const std::string name = pathToUtf8(path);
     FileText result;
     auto fail = [&](FileErrorKind kind, DWORD err) {
-        result.error = makeFileError(kind, name);
-        result.error->systemText = windowsMessage(static_cast<int>(err));
-        return std::move(result);
+        return failedRead(kind, name, windowsMessage(static_cast<int>(err)));
     };
     Handle file;
     file.h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -94,13 +94,7 @@ TEST_F(FifoRootTest, discovery_findsTheServedPanels) {
         for (int i = 0; i < c.served; ++i) makePanel("served" + std::to_string(i), true);
         for (int i = 0; i < c.unserved; ++i) makePanel("unserved" + std::to_string(i), false);
         FifoUsbPlatform platform(root);
-        RecordingSleeper sleeper;
-        UsbPipes pipes(platform, sleeper);
-        int count = -1;
-        EXPECT_EQ(pipes.UsbCountDevices(count), c.present);
-        EXPECT_EQ(count, c.count);
-        EXPECT_EQ(pipes.isOpen(), c.present);
-        EXPECT_EQ(pipes.systemText(), "");
+        test::expectDiscovery(platform, c);
         stopServing();
     }
 }

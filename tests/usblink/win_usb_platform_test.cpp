@@ -231,15 +231,8 @@ TEST(WinDiscovery, findsTheServedPanels) {
         }
         for (int i = 0; i < c.unserved; ++i) api.paths.push_back(uniqueDevicePath());
         WinUsbPlatform platform(api);
-        RecordingSleeper sleeper;
-        UsbPipes pipes(platform, sleeper);
-        int count = -1;
-        EXPECT_EQ(pipes.UsbCountDevices(count), c.present);
-        EXPECT_EQ(count, c.count);
-        EXPECT_EQ(pipes.isOpen(), c.present);
-        EXPECT_EQ(pipes.systemText(), "");
+        test::expectDiscovery(platform, c);
         EXPECT_EQ(api.setsOpen, 0) << "the device set is destroyed";
-        pipes.release();
     }
 }
 
@@ -346,37 +339,41 @@ TEST_F(WinPipesTest, silentPanel_readAndFlushFailWithinTheirLimits) {
     EXPECT_TRUE(r.pipe->flush(kFlushTimeoutMs).ok()) << "nothing to discard";
 }
 
-TEST_F(WinPipesTest, panelThatStopsAnswering_failsTheBlockWithinItsLimit) {
-    PipePanel panel;
-    panel.board.addFault({panelsim::PanelFault::Kind::SilentAfter, std::nullopt, 8 + 2 + 100});
-    connect(panel);
-    DeviceInfo info;
-    ASSERT_EQ(pipes.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok);
-    std::array<std::int32_t, kUsbBlockSize> values{};
-    values.fill(-7);
-    const auto t = Clock::now();
-    EXPECT_EQ(pipes.UsbReadBlock(0, values), UsbResult::BadReply);
-    const double waited = msSince(t);
-    EXPECT_GE(waited, kPacketReadTimeoutMs - 20);
-    EXPECT_LT(waited, kPacketReadTimeoutMs + kFlushTimeoutMs + 700);
-    EXPECT_EQ(values[0], -7) << "the caller's values are left as they were";
-    EXPECT_EQ(pipes.systemText(), "") << "a time-out is no error of the system";
-}
-
-TEST_F(WinPipesTest, panelGoneMidBlock_failsAtOnceWithTheSystemsText) {
-    PipePanel panel(PipePanel::Mode::StopAfter, 8 + 2 + 100);
-    connect(panel);
-    DeviceInfo info;
-    ASSERT_EQ(pipes.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok);
-    std::array<std::int32_t, kUsbBlockSize> values{};
-    values.fill(-7);
-    const auto t = Clock::now();
-    EXPECT_EQ(pipes.UsbReadBlock(0, values), UsbResult::BadReply);
-    EXPECT_LT(msSince(t), kPacketReadTimeoutMs) << "a broken pipe is not waited out";
-    EXPECT_EQ(values[0], -7);
-    const std::string text = pipes.systemText();
-    EXPECT_NE(text, "");
-    EXPECT_EQ(u32ToUtf8(utf8ToU32(text)), text) << "UTF-8 for the window's box";
+// A panel that falls silent mid-block fails the read at its limit, without a text of the system's;
+// one that goes away fails it at once, with the system's text.
+TEST_F(WinPipesTest, panelLostMidBlock_failsTheBlockWithinItsLimit) {
+    struct Case {
+        const char* name;
+        PipePanel::Mode mode;
+        bool gone;
+    };
+    constexpr std::size_t kCutAfter = 8 + 2 + 100;  // the identify reply, the header, part of the data
+    for (const Case& c : {Case{"falls silent", PipePanel::Mode::Answer, false},
+                          Case{"goes away", PipePanel::Mode::StopAfter, true}}) {
+        SCOPED_TRACE(c.name);
+        PipePanel panel(c.mode, kCutAfter);
+        if (!c.gone) panel.board.addFault({panelsim::PanelFault::Kind::SilentAfter, std::nullopt, kCutAfter});
+        connect(panel);
+        DeviceInfo info;
+        ASSERT_EQ(pipes.UsbGetDeviceInfo(kCmdIdentify, info), UsbResult::Ok);
+        std::array<std::int32_t, kUsbBlockSize> values{};
+        values.fill(-7);
+        const auto t = Clock::now();
+        EXPECT_EQ(pipes.UsbReadBlock(0, values), UsbResult::BadReply);
+        const double waited = msSince(t);
+        EXPECT_EQ(values[0], -7) << "the caller's values are left as they were";
+        const std::string text = pipes.systemText();
+        if (c.gone) {
+            EXPECT_LT(waited, kPacketReadTimeoutMs) << "a broken pipe is not waited out";
+            EXPECT_NE(text, "");
+            EXPECT_EQ(u32ToUtf8(utf8ToU32(text)), text) << "UTF-8 for the window's box";
+        } else {
+            EXPECT_GE(waited, kPacketReadTimeoutMs - 20);
+            EXPECT_LT(waited, kPacketReadTimeoutMs + kFlushTimeoutMs + 700);
+            EXPECT_EQ(text, "") << "a time-out is no error of the system";
+        }
+        pipes.release();
+    }
 }
 
 TEST(WindowsErrorText, isTheSystemsUtf8TextWithoutLineEnd) {
