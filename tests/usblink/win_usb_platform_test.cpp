@@ -18,6 +18,7 @@
 #include "discovery_cases.h"
 #include "panelsim/panel_board.h"
 #include "panelsim/panel_protocol.h"
+#include "usblink/system_platform.h"
 #include "usblink/usb_link.h"
 
 namespace livna {
@@ -269,6 +270,20 @@ TEST(WinDiscovery, detailRecordSizeIsTheFixedPartOfThisWordSize) {
     ASSERT_EQ(r.devicePaths, api.paths) << r.systemText;
     // 5 is right only for a 32-bit program; SetupAPI refuses it in a 64-bit one.
     EXPECT_EQ(api.detailSizesSeen, std::vector<DWORD>{sizeof(void*) == 8 ? 8u : 5u});
+}
+
+// setupapi.dll itself: a machine without the panel's driver lists no interface of its class, and
+// that is no error.
+TEST(WinDiscovery, systemSetupApiListsNoPanelWithoutItsDriver) {
+    const auto platform = makeSystemUsbPlatform();
+    const EnumerateResult r = platform->enumerateInterfaces();
+    if (!r.devicePaths.empty()) GTEST_SKIP() << "a panel is attached to this machine";
+    EXPECT_EQ(r.systemText, "");
+    RecordingSleeper sleeper;
+    UsbPipes pipes(*platform, sleeper);
+    int count = -1;
+    EXPECT_FALSE(pipes.UsbCountDevices(count));
+    EXPECT_EQ(count, 0);
 }
 
 class WinPipesTest : public ::testing::Test {
