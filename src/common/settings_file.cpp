@@ -131,7 +131,7 @@ ValuesResult parseValues(std::string_view text, std::size_t count, std::string_v
 }
 
 ValuesResult readValues(const std::filesystem::path& path, std::size_t count, RangeRule rule) {
-    settings_io::FileText file = settings_io::readFileText(path);
+    FileText file = readFileText(path);
     if (file.error) {
         ValuesResult r;
         r.error = std::move(file.error);
@@ -218,7 +218,7 @@ std::string describe(const FileError& error) {
             text = file + " не является файлом настроек: это папка или устройство.";
             break;
         case FileErrorKind::TooLarge:
-            text = "Файл " + file + " слишком велик для файла настроек (больше 1 МБ).";
+            text = "Файл " + file + " слишком велик (больше 1 МБ).";
             break;
         case FileErrorKind::Utf16:
             text = "Файл " + file +

@@ -101,6 +101,15 @@ std::filesystem::path pathFromUtf8(std::string_view utf8);
 /// The UTF-8 text of a path.
 std::string pathToUtf8(const std::filesystem::path& path);
 
+/// The whole content of a file, or why it could not be had.
+struct FileText {
+    std::string text;
+    std::optional<FileError> error;
+};
+/// Reads a plain file of at most kMaxValuesFileBytes in one go (a FIFO is refused without waiting
+/// for a writer): Unreadable, NotRegular or TooLarge otherwise.
+FileText readFileText(const std::filesystem::path& path);
+
 /// Parses the text of a file: the first count lines must each be an integer; lines after them
 /// are ignored. A UTF-8 byte-order mark is skipped; UTF-16 text is refused as such. fileName only
 /// labels errors. Never throws on its input: a count beyond what the text can hold is TooShort.

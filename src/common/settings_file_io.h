@@ -1,7 +1,7 @@
 #pragma once
 // What the settings-file reader and writer (settings_file.cpp) share with their system's half
-// (settings_file_posix.cpp or settings_file_win.cpp, which the build picks): reading a plain file
-// and the atomic writer's pieces.
+// (settings_file_posix.cpp or settings_file_win.cpp, which the build picks, with readFileText and
+// the atomic writer): the pieces both halves use.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,16 +20,7 @@ std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsig
 /// fine, it is created. Nothing, with err set (an errno value), when the chain cannot be followed.
 std::optional<std::filesystem::path> followLinks(std::filesystem::path path, int& err);
 
-struct FileText {
-    std::string text;
-    std::optional<FileError> error;
-};
-
 /// A failed read of the file fileName, with the system's text.
 FileText failedRead(FileErrorKind kind, std::string_view fileName, std::string systemText);
-
-/// The content of a plain file of at most kMaxValuesFileBytes; anything else is an error, and a
-/// FIFO is refused without waiting for a writer.
-FileText readFileText(const std::filesystem::path& path);
 
 }  // namespace livna::settings_io

@@ -15,12 +15,12 @@ namespace livna {
 using settings_io::errnoMessage;
 using settings_io::makeFileError;
 
-namespace settings_io {
-
 FileText readFileText(const std::filesystem::path& path) {
     const std::string name = pathToUtf8(path);
     FileText result;
-    auto fail = [&](FileErrorKind kind, int err) { return failedRead(kind, name, errnoMessage(err)); };
+    auto fail = [&](FileErrorKind kind, int err) {
+        return settings_io::failedRead(kind, name, errnoMessage(err));
+    };
     // Non-blocking, so that opening a FIFO does not wait for a writer; the type is checked at once.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return fail(FileErrorKind::Unreadable, errno);
@@ -52,8 +52,6 @@ FileText readFileText(const std::filesystem::path& path) {
     result.text.resize(done);
     return result;
 }
-
-}  // namespace settings_io
 
 namespace {
 

@@ -41,13 +41,11 @@ int writeAll(HANDLE h, std::string_view bytes) {
 
 }  // namespace
 
-namespace settings_io {
-
 FileText readFileText(const std::filesystem::path& path) {
     const std::string name = pathToUtf8(path);
     FileText result;
     auto fail = [&](FileErrorKind kind, DWORD err) {
-        return failedRead(kind, name, windowsMessage(static_cast<int>(err)));
+        return settings_io::failedRead(kind, name, windowsMessage(static_cast<int>(err)));
     };
     Handle file;
     file.h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -78,8 +76,6 @@ FileText readFileText(const std::filesystem::path& path) {
     result.text.resize(done);
     return result;
 }
-
-}  // namespace settings_io
 
 int SaveSteps::syncFile(int fd) {
     const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));  // NOLINT(performance-no-int-to-ptr)

@@ -76,21 +76,11 @@ void TL640MSettingsForm::setConnectedButtons(bool connected) {
 }
 
 void TL640MSettingsForm::ConnectButtonClick() {
-    // The hand-off closes the window, which a busy window would refuse.
-    if (handOffIfLegacyPort()) return;
-    UsbPipes* usb = context().usb;
-    if (usb == nullptr) {
-        setStatus(QString::fromUtf8(kTextNoPanel));
-        context().dialogs.inform(kCaptionDeviceMessage, kTextNoPanel, MsgIcon::Error);
-        return;
-    }
-    const ExchangeScope scope = exchangeScope();
-    UsbConnect(*usb, *this, context().dialogs);
+    connectOverUsb(*this);
 }
 
 void TL640MSettingsForm::setStatusText(const std::string& text) {
-    setStatus(QString::fromStdString(text));
-    keepPainting();  // shown before the pause that follows it
+    setStatusNow(text);
 }
 
 std::uint8_t TL640MSettingsForm::identifyCommand() const {

@@ -105,7 +105,7 @@ std::unique_ptr<FifoPanelPublisher> FifoPanelPublisher::publish(const std::strin
 
 FifoPanelPublisher::FifoPanelPublisher(PanelBoard& board, std::string folder)
     : m_board(board),
-      m_protocol(board),
+      m_protocol(board, PauseCheck::StreamDuration),
       m_folder(std::move(folder)),
       m_start(std::chrono::steady_clock::now()) {}
 

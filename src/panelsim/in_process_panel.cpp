@@ -2,8 +2,10 @@
 
 namespace livna::panelsim {
 
-InProcessPanel::InProcessPanel(PanelConfig config, std::function<double()> clock)
-    : m_board(std::move(config)), m_protocol(m_board), m_clock(std::move(clock)) {}
+InProcessPanel::InProcessPanel(PanelConfig config, std::function<double()> clock, PauseCheck pauses)
+    : m_board(std::move(config)),
+      m_protocol(m_board, clock ? pauses : PauseCheck::None),
+      m_clock(std::move(clock)) {}
 
 void InProcessPanel::fromPc(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& toPc) {
     m_protocol.receive(bytes, m_clock ? m_clock() : 0.0, toPc);

@@ -21,8 +21,10 @@ namespace livna::panelsim {
 /// A board speaking the direct USB protocol as the far end of an in-memory device.
 class InProcessPanel : public MemoryDeviceEnd {
 public:
-    /// clock gives the arrival time of each write in ms (none: every arrival at time 0).
-    explicit InProcessPanel(PanelConfig config, std::function<double()> clock = {});
+    /// clock gives the arrival time of each write in ms (none: every arrival at time 0, and the
+    /// pauses of a firmware stream go unchecked). pauses: how the loader judges them on that clock.
+    explicit InProcessPanel(PanelConfig config, std::function<double()> clock = {},
+                            PauseCheck pauses = PauseCheck::EachPause);
 
     PanelBoard& board() { return m_board; }
     const PanelBoard& board() const { return m_board; }

@@ -14,6 +14,7 @@
 #include "panelsim/panelsim_options.h"
 #include "panelsim/pty_publisher.h"
 #include "panelsim/setka_panel_protocol.h"
+#include "panelsim/tsk_maker.h"
 #include "setka/link/serial_port.h"
 #include "usblink/fifo_platform.h"
 
@@ -114,9 +115,30 @@ int runSetkaPanel(const PanelsimOptions& options) {
     return 0;
 }
 
+// make-tsk: a made-up firmware file for the simulated loader.
+int makeTskFile(const std::vector<std::string>& args) {
+    std::string error;
+    const auto command = parseMakeTsk(args, error);
+    if (!command) {
+        std::cerr << "panelsim: " << error << '\n' << kMakeTskUsage;
+        return 2;
+    }
+    const std::vector<std::uint8_t> bytes = makeTsk(command->spec);
+    std::ofstream out(pathFromUtf8(command->out), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        std::cerr << "panelsim: cannot write " << command->out << '\n';
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "make-tsk")
+        return makeTskFile(std::vector<std::string>(argv + 2, argv + argc));
     std::string error;
     const auto options = parsePanelsimOptions(std::vector<std::string>(argv + 1, argv + argc), error);
     if (!options) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/version_code.h"
+
 namespace livna::panelsim {
 
 std::size_t imageBlocks(PanelSystem system) {
@@ -22,6 +24,16 @@ PanelConfig PanelConfig::forSystem(PanelSystem system) {
 
 PanelBoard::PanelBoard(PanelConfig config)
     : m_config(std::move(config)), m_storage(kStorageBlocks * kBlockSize, 0) {}
+
+void PanelBoard::installFirmware(unsigned versionCode) {
+    m_config.versionCode = versionCode;
+    const int major = firmwareVersionParts(static_cast<int>(versionCode)).major;
+    if (major == kKvmFirmwareMajor) m_config.system = PanelSystem::Kvm;
+    if (major == kKvFirmwareMajor) m_config.system = PanelSystem::Kv;
+    const std::size_t settingsBlocks = imageBlocks(PanelSystem::Kv);
+    std::fill(m_storage.begin(), m_storage.begin() + static_cast<std::ptrdiff_t>(settingsBlocks * kBlockSize),
+              0xFF);
+}
 
 std::span<std::uint8_t, 256> PanelBoard::block(std::size_t b) {
     return std::span<std::uint8_t, 256>(m_storage.data() + b * kBlockSize, kBlockSize);

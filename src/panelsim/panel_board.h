@@ -32,11 +32,13 @@ const char* factoryDefaultFile(PanelSystem system);
 
 struct PanelFault {
     enum class Kind {
-        ReplyHeader,   ///< replies start with a wrong header (all, or the reads of one block)
-        ReplyCrc,      ///< replies carry a wrong CRC (all, or the reads of one block)
-        ReadFails,     ///< reads of the block are never answered
-        WriteRefused,  ///< writes of the block are answered with status 1 and not stored
-        SilentAfter,   ///< after `bytes` bytes sent in all, the reply under way is cut off (once)
+        ReplyHeader,      ///< replies start with a wrong header (all, or the reads of one block)
+        ReplyCrc,         ///< replies carry a wrong CRC (all, or the reads of one block)
+        ReadFails,        ///< reads of the block are never answered
+        WriteRefused,     ///< writes of the block are answered with status 1 and not stored
+        SilentAfter,      ///< after `bytes` bytes sent in all, the reply under way is cut off (once)
+        FirmwareRefused,  ///< the loader answers every firmware stream with status 1
+        FirmwareSilent,   ///< the loader takes firmware streams and never answers
     };
     Kind kind = Kind::ReplyHeader;
     std::optional<int> block;  ///< the block concerned; none = every block
@@ -67,6 +69,11 @@ public:
     const PanelConfig& config() const { return m_config; }
     unsigned typeCode() const { return m_config.typeCode; }
     unsigned versionCode() const { return m_config.versionCode; }
+
+    /// After the loader took a firmware: the board reports its version code, its system follows the
+    /// major (3 Ливна-КВ-М, 5 Ливна-КВ; another keeps the system), and blocks 0..8 read 0xFF until
+    /// written.
+    void installFirmware(unsigned versionCode);
 
     std::span<std::uint8_t, 256> block(std::size_t b);
     std::span<const std::uint8_t, 256> block(std::size_t b) const;

@@ -7,7 +7,8 @@ namespace livna::panelsim {
 const char* const kPanelsimUsage =
     "usage: panelsim [--system kvm|kv] [--type N] [--version N] [--image FILE] [--save FILE]\n"
     "                [--fault KIND[:BLOCK]]... [--root DIR] [--log FILE]\n"
-    "faults: header[:B] crc[:B] read:B write:B silent:N\n"
+    "faults: header[:B] crc[:B] read:B write:B silent:N fw-refuse fw-silent\n"
+    "       panelsim make-tsk OUT --type N --version N --packets M [--seed S] [--count L] [--trailing K]\n"
     "       panelsim --link com [--com N] [--fast] [--type 9|10] [--version N] [--fault KIND]...\n"
     "                [--root DIR] [--log FILE]\n"
     "faults: silent:N crc[:settings|codes] refuse:91..94 write:settings|codes answer-from:K header0\n"
@@ -42,6 +43,8 @@ std::optional<PanelFault> parseFault(const std::string& text) {
     } else if (kind == "read" || kind == "write") {
         if (!arg) return std::nullopt;
         f.kind = kind == "read" ? PanelFault::Kind::ReadFails : PanelFault::Kind::WriteRefused;
+    } else if ((kind == "fw-refuse" || kind == "fw-silent") && !arg) {
+        f.kind = kind == "fw-refuse" ? PanelFault::Kind::FirmwareRefused : PanelFault::Kind::FirmwareSilent;
     } else if (kind == "silent") {
         if (!arg) return std::nullopt;
         f.kind = PanelFault::Kind::SilentAfter;

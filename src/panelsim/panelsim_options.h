@@ -3,7 +3,9 @@
 //   panelsim [--system kvm|kv] [--type N] [--version N] [--image FILE] [--save FILE]
 //            [--fault KIND[:BLOCK]]... [--root DIR] [--log FILE]
 //   panelsim --help
-// Fault kinds: header[:B], crc[:B], read:B, write:B, silent:N (N bytes).
+// Fault kinds: header[:B], crc[:B], read:B, write:B, silent:N (N bytes), fw-refuse, fw-silent.
+//   panelsim make-tsk OUT --type N --version N --packets M [--seed S] [--count L] [--trailing K]
+// writes a made-up firmware file (tsk_maker.h).
 //   panelsim --link com [--com N] [--fast] [--type 9|10] [--version N] [--fault KIND]... [--root DIR]
 //            [--log FILE]
 // plays a setka panel on a serial line (COM1, type 9, version 32 unless told). Fault kinds:

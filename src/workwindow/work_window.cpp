@@ -97,6 +97,23 @@ bool WorkWindow::handOffIfLegacyPort() {
     return true;
 }
 
+void WorkWindow::connectOverUsb(UsbConnectWindow& connectWindow) {
+    // The hand-off closes the window, which a busy window would refuse.
+    if (handOffIfLegacyPort()) return;
+    if (m_ctx.usb == nullptr) {
+        setStatus(QString::fromUtf8(kTextNoPanel));
+        m_ctx.dialogs.inform(kCaptionDeviceMessage, kTextNoPanel, MsgIcon::Error);
+        return;
+    }
+    const ExchangeScope scope = exchangeScope();
+    UsbConnect(*m_ctx.usb, connectWindow, m_ctx.dialogs);
+}
+
+void WorkWindow::setStatusNow(const std::string& text) {
+    setStatus(QString::fromStdString(text));
+    keepPainting();
+}
+
 ExchangeScope WorkWindow::exchangeScope() {
     return ExchangeScope(*this, m_busy, {m_statusBar, m_progressBar});
 }

@@ -9,6 +9,7 @@
 
 #include "ui/exchange_scope.h"
 #include "ui/name_index.h"
+#include "ui/usb_connect.h"
 #include "workwindow/app_context.h"
 
 class QButtonGroup;
@@ -53,6 +54,10 @@ public:
     /// Connect pressed: when a legacy port is chosen, performs the hand-off (warning, start
     /// "add1.exe", close this window; a failed start is told) and returns true.
     bool handOffIfLegacyPort();
+    /// Connect pressed in a window of the direct USB link (the window itself as connectWindow):
+    /// the hand-off when a legacy port is chosen, else UsbConnect over the program's link with the
+    /// window busy. Without a link no panel is found.
+    void connectOverUsb(UsbConnectWindow& connectWindow);
 
     QGroupBox* commPortGroup() const { return m_commPortGroup; }
     QPushButton* helpButton() const { return m_helpButton; }
@@ -62,6 +67,8 @@ public:
     QStatusBar* statusBar() const { return m_statusBar; }
     QProgressBar* progressBar() const { return m_progressBar; }
     void setStatus(const QString& text);
+    /// The status text, painted at once: it stays up through the pause or exchange that follows.
+    void setStatusNow(const std::string& text);
     void setProgress(int percent);
 
     /// True while an exchange runs: Esc, the close box and the links are held off.

@@ -19,10 +19,12 @@
 #include <algorithm>
 
 #include "kvm_editor_fixture.h"
+#include "panel_program.h"
 #include "panelsim/in_process_panel.h"
 #include "usblink/fifo_platform.h"
 #include "wizard/bootunit.h"
 #include "wizard/wizardwindows.h"
+#include "wizard_walk.h"
 
 using namespace livna;
 using namespace livna::test;
@@ -147,63 +149,11 @@ void showTab(TL640MSettingsForm* e, const QString& caption) {
     fail("no tab " + caption);
 }
 
-void waitForNext(QWidget* info) {
-    if (!QTest::qWaitFor([info] { return control<QPushButton>(info, "NextButton")->isEnabled(); }, 2000))
-        fail("NextButton of the info window stayed off");
-}
-
 void writeLines(const QString& path, const QStringList& lines) {
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly)) fail("cannot write " + path);
     f.write((lines.join("\r\n") + "\r\n").toUtf8());
 }
-
-/// The panelsim program beside the test, publishing a panel on FIFOs in a private root, and the
-/// link of the program's own backend to it: what the run command gives the installer.
-struct PanelProgram {
-    QTemporaryDir dir;
-    FifoUsbPlatform platform;
-    SystemSleeper sleeper;
-    UsbPipes pipes;
-    QProcess process;
-
-    PanelProgram(const PanelConfig& config, const SettingsImage& image)
-        : platform(dir.filePath("root").toStdString()), pipes(platform, sleeper) {
-        if (writeSettingsFile(pathFromUtf8(dir.filePath("image.cfg").toStdString()), image))
-            fail("cannot write the image");
-        process.start(
-            QCoreApplication::applicationDirPath() + "/panelsim",
-            {"--version", QString::number(config.versionCode), "--root", dir.filePath("root"), "--image",
-             dir.filePath("image.cfg"), "--save", dir.filePath("saved.cfg"), "--log", dir.filePath("log")});
-        // It names its panel folder once the FIFOs are up.
-        if (!QTest::qWaitFor([&] { return process.canReadLine() || process.state() == QProcess::NotRunning; },
-                             5000) ||
-            !process.readLine().startsWith("panelsim: "))
-            fail("panelsim did not start: " + QString::fromUtf8(process.readAllStandardError()));
-    }
-    ~PanelProgram() {
-        pipes.release();
-        process.terminate();
-        process.waitForFinished(5000);
-    }
-    /// What the program logged, one "<ms> <text>" per line: the texts.
-    QStringList events() const {
-        QFile f(dir.filePath("log"));
-        if (!f.open(QIODevice::ReadOnly)) fail("no panelsim log");
-        QStringList out;
-        for (const QByteArray& line : f.readAll().split('\n'))
-            if (const qsizetype blank = line.indexOf(' '); blank > 0)
-                out << QString::fromUtf8(line.mid(blank + 1));
-        return out;
-    }
-    /// The panel's settings as saved after its last accepted write.
-    SettingsImage stored() const {
-        ImageResult r =
-            readSettingsFile(pathFromUtf8(dir.filePath("saved.cfg").toStdString()), kKvmImageSize);
-        if (!r.ok()) fail("no settings saved by panelsim: " + QString::fromStdString(describe(*r.error)));
-        return r.image;
-    }
-};
 
 /// The wizard of Setka640DKV_KVM over one simulated Ливна-КВ-М panel.
 struct Rig {
@@ -216,7 +166,7 @@ struct Rig {
     /// holds the settings of loadPanel but no registration blocks.
     explicit Rig(PanelConfig config = kvmPanel(), bool panelProgram = false) {
         if (panelProgram) {
-            program = std::make_unique<PanelProgram>(config, denseImage());
+            program = std::make_unique<PanelProgram>(config.versionCode, denseImage());
             fake.ctx.usb = &program->pipes;
         } else {
             memory = std::make_unique<panelsim::SimulatedUsbLink>(std::move(config));
@@ -229,45 +179,23 @@ struct Rig {
         return memory->board();
     }
     QStringList panelRequests() { return program ? requests(program->events()) : requests(board()); }
-    SettingsImage panelImage() { return program ? program->stored() : board().image(); }
+    SettingsImage panelImage() { return program ? program->stored(kKvmImageSize) : board().image(); }
     UsbPipes& pipes() { return *fake.ctx.usb; }
     TL640MSettingsForm* editor() const { return windows.kvmEditor(); }
 
     /// Walks the wizard to the editor, runs body while it is up, closes it with Esc (when body
     /// left it open) and walks back.
     void inEditor(const std::function<void(TL640MSettingsForm*)>& body, int timeoutMs = kModalTimeoutMs) {
-        showWindow(windows.boot());
-        chooseRadio(windows.boot(), "SysTypeRdG", 1);  // "Ливна-КВ-М"
-        clickAndDrive(
-            windows.boot(), "BootButton",
-            [&](QWidget* mode) {
-                chooseRadio(mode, "SysModeRdG", 1);  // "Настройка прибора"
-                clickAndDrive(
-                    mode, "NextButton",
-                    [&](QWidget* info) {
-                        waitForNext(info);
-                        clickAndDrive(
-                            info, "NextButton",
-                            [&](QWidget* work) {
-                                if (work != editor()) fail("the wizard opened " + work->objectName());
-                                body(editor());
-                                if (editor()->isVisible()) pressKey(work, Qt::Key_Escape);
-                            },
-                            timeoutMs);
-                        click(info, "BackButton");
-                    },
-                    timeoutMs);
-                click(mode, "BackButton");
+        walkToWorkWindow(
+            windows, WizardSystem::Kvm, WizardJob::Settings,
+            [&](QWidget* work) {
+                if (work != editor()) fail("the wizard opened " + work->objectName());
+                body(editor());
             },
             timeoutMs);
-        windows.boot()->hide();
     }
 
-    QStringList messageTexts() const {
-        QStringList out;
-        for (const auto& m : fake.dialogs.messages()) out << QString::fromStdString(m.text);
-        return out;
-    }
+    QStringList messageTexts() const { return fake.messageTexts(); }
     /// The one box shown since the last clear; fails when there was none or more.
     MessageRequest onlyMessage() const {
         const auto shown = fake.dialogs.messages();

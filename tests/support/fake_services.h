@@ -1,5 +1,8 @@
 #pragma once
 // The services a window of Setka640DKV_KVM is given in tests.
+#include <QString>
+#include <QStringList>
+
 #include "common/dialog_service.h"
 #include "common/launcher.h"
 #include "workwindow/app_context.h"
@@ -12,6 +15,13 @@ struct FakeServices {
     RecordingLauncher launcher;
     WizardState state;
     AppContext ctx{dialogs, launcher, state};
+
+    /// The texts of the boxes shown since the dialogs were last cleared, in order.
+    QStringList messageTexts() const {
+        QStringList out;
+        for (const auto& m : dialogs.messages()) out << QString::fromStdString(m.text);
+        return out;
+    }
 };
 
 }  // namespace livna::test
