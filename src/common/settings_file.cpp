@@ -1,8 +1,6 @@
 #include "common/settings_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "common/settings_file_io.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,6 +11,8 @@
 #include <system_error>
 
 namespace livna {
+
+using settings_io::makeFileError;
 
 namespace {
 
@@ -63,102 +63,6 @@ private:
     std::size_t m_pos = 0;
 };
 
-FileError makeError(FileErrorKind kind, std::string_view fileName) {
-    FileError e;
-    e.kind = kind;
-    e.fileName = std::string(fileName);
-    return e;
-}
-
-std::string systemMessage(int err) {
-    return err != 0 ? std::generic_category().message(err) : std::string();
-}
-
-// A short name of its own, so that a target whose name is near the system's limit can be saved.
-std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsigned attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto ticks =
-        static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    char name[48];
-    std::snprintf(name, sizeof name, ".~livna%08llx%04x%02x.tmp", ticks & 0xFFFFFFFFULL, counter++ & 0xFFFFu,
-                  attempt & 0xFFu);
-    return target.parent_path() / name;
-}
-
-// The file a chain of symbolic links ends at (the path itself when it is no link); a missing end is
-// fine, it is created.
-std::optional<std::filesystem::path> followLinks(std::filesystem::path path, int& err) {
-    for (int hop = 0; hop <= kMaxSymlinkHops; ++hop) {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-        std::error_code ec;
-        const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
-        if (ec) {
-            err = ec.value();
-            return std::nullopt;
-        }
-        path = next.is_absolute() ? next : path.parent_path() / next;
-    }
-    err = ELOOP;
-    return std::nullopt;
-}
-
-int writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
-}  // namespace
-
-FileText readFileText(const std::filesystem::path& path) {
-    const std::string name = pathToUtf8(path);
-    FileText result;
-    auto fail = [&](FileErrorKind kind, int err) {
-        result.error = makeError(kind, name);
-        result.error->systemText = systemMessage(err);
-        return std::move(result);
-    };
-    // Non-blocking, so that opening a FIFO does not wait for a writer; the type is checked at once.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return fail(FileErrorKind::Unreadable, errno);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) return fail(FileErrorKind::Unreadable, errno);
-    if (!S_ISREG(st.st_mode)) return fail(FileErrorKind::NotRegular, S_ISDIR(st.st_mode) ? EISDIR : 0);
-    if (static_cast<std::uintmax_t>(st.st_size) > kMaxValuesFileBytes)
-        return fail(FileErrorKind::TooLarge, 0);
-    // The file may grow while it is read (or report no size, as files in /proc do): the buffer grows
-    // up to one byte past the limit, which tells.
-    result.text.resize(static_cast<std::size_t>(st.st_size) + 1);
-    std::size_t done = 0;
-    for (;;) {
-        if (done == result.text.size())
-            result.text.resize(std::min(2 * result.text.size() + 4096, kMaxValuesFileBytes + 1));
-        const ssize_t n = ::read(fd, result.text.data() + done, result.text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return fail(FileErrorKind::Unreadable, errno);
-        }
-        if (n == 0) break;
-        done += static_cast<std::size_t>(n);
-        if (done > kMaxValuesFileBytes) return fail(FileErrorKind::TooLarge, 0);
-    }
-    result.text.resize(done);
-    return result;
-}
-
-namespace {
-
 bool startsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
@@ -181,7 +85,7 @@ ValuesResult parseValues(std::string_view text, std::size_t count, std::string_v
                          RangeRule rule) {
     ValuesResult result;
     if (looksLikeUtf16(text)) {
-        result.error = makeError(FileErrorKind::Utf16, fileName);
+        result.error = makeFileError(FileErrorKind::Utf16, fileName);
         return result;
     }
     if (startsWith(text, "\xEF\xBB\xBF")) text.remove_prefix(3);
@@ -192,7 +96,7 @@ ValuesResult parseValues(std::string_view text, std::size_t count, std::string_v
     while (values.size() < count) {
         const auto line = lines.next();
         if (!line) {
-            FileError e = makeError(FileErrorKind::TooShort, fileName);
+            FileError e = makeFileError(FileErrorKind::TooShort, fileName);
             e.line = values.size() + 1;
             e.expectedLines = count;
             result.error = std::move(e);
@@ -201,7 +105,7 @@ ValuesResult parseValues(std::string_view text, std::size_t count, std::string_v
         }
         const auto value = parseInteger(*line);
         if (!value) {
-            FileError e = makeError(FileErrorKind::BadLine, fileName);
+            FileError e = makeFileError(FileErrorKind::BadLine, fileName);
             e.line = values.size() + 1;
             e.lineText = quotedLine(*line);
             result.error = std::move(e);
@@ -211,7 +115,7 @@ ValuesResult parseValues(std::string_view text, std::size_t count, std::string_v
         const std::int32_t lowest = rule == RangeRule::Listed ? kLowestFileValue : 0;
         if (*value < lowest || *value > kHighestFileValue) {
             if (rule == RangeRule::Refused) {
-                FileError e = makeError(FileErrorKind::OutOfRange, fileName);
+                FileError e = makeFileError(FileErrorKind::OutOfRange, fileName);
                 e.line = values.size() + 1;
                 e.lineText = quotedLine(*line);
                 e.lowest = lowest;
@@ -237,6 +141,56 @@ ValuesResult readValues(const std::filesystem::path& path, std::size_t count, Ra
 }
 
 }  // namespace
+
+namespace settings_io {
+
+FileError makeFileError(FileErrorKind kind, std::string_view fileName) {
+    FileError e;
+    e.kind = kind;
+    e.fileName = std::string(fileName);
+    return e;
+}
+
+FileText failedRead(FileErrorKind kind, std::string_view fileName, std::string systemText) {
+    FileText text;
+    text.error = makeFileError(kind, fileName);
+    text.error->systemText = std::move(systemText);
+    return text;
+}
+
+std::string errnoMessage(int err) {
+    return err != 0 ? std::generic_category().message(err) : std::string();
+}
+
+// A short name of its own, so that a target whose name is near the system's limit can be saved.
+std::filesystem::path temporaryBeside(const std::filesystem::path& target, unsigned attempt) {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks =
+        static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    char name[48];
+    std::snprintf(name, sizeof name, ".~livna%08llx%04x%02x.tmp", ticks & 0xFFFFFFFFULL, counter++ & 0xFFFFu,
+                  attempt & 0xFFu);
+    return target.parent_path() / name;
+}
+
+// The file a chain of symbolic links ends at (the path itself when it is no link); a missing end is
+// fine, it is created.
+std::optional<std::filesystem::path> followLinks(std::filesystem::path path, int& err) {
+    for (int hop = 0; hop <= kMaxSymlinkHops; ++hop) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(path, ec)) || ec) return path;
+        const std::filesystem::path next = std::filesystem::read_symlink(path, ec);
+        if (ec) {
+            err = ec.value();
+            return std::nullopt;
+        }
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    err = ELOOP;
+    return std::nullopt;
+}
+
+}  // namespace settings_io
 
 std::string describe(const FileError& error) {
     const std::string file = "\"" + error.fileName + "\"";
@@ -335,25 +289,6 @@ std::string describeOutOfRange(std::span<const OutOfRangeValue> values, std::siz
     return out;
 }
 
-int SaveSteps::syncFile(int fd) {
-    return ::fsync(fd) == 0 ? 0 : errno;
-}
-
-int SaveSteps::replace(const std::filesystem::path& from, const std::filesystem::path& to) {
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
-int SaveSteps::syncFolder(int folderFd) {
-    if (::fsync(folderFd) == 0) return 0;
-    // Some file systems cannot sync a folder; the rename is then as safe as they make it.
-    return errno == EINVAL || errno == ENOTSUP ? 0 : errno;
-}
-
-SaveSteps& systemSaveSteps() {
-    static SaveSteps steps;
-    return steps;
-}
-
 ValuesResult parseValuesText(std::string_view text, std::size_t count, std::string_view fileName) {
     return parseValues(text, count, fileName, RangeRule::Listed);
 }
@@ -372,62 +307,6 @@ ValuesResult readValuesFile(const std::filesystem::path& path, std::size_t count
     return readValues(path, count, RangeRule::Listed);
 }
 
-std::optional<FileError> writeValuesFile(const std::filesystem::path& path,
-                                         std::span<const std::int32_t> values, SaveSteps& steps) {
-    auto error = [&](FileErrorKind kind, int err) {
-        FileError e = makeError(kind, pathToUtf8(path));
-        e.systemText = systemMessage(err);
-        return e;
-    };
-    int err = 0;
-    const auto target = followLinks(path, err);
-    if (!target) return error(FileErrorKind::WriteFailed, err);
-
-    // What the new file keeps of the one it replaces: its permission bits. A file nobody may write is
-    // not replaced behind its owner's back, even by a user whom the system would let.
-    mode_t keptMode = 0;
-    struct stat old {};
-    const bool replacing = ::stat(target->c_str(), &old) == 0;
-    if (replacing) {
-        if (S_ISDIR(old.st_mode)) return error(FileErrorKind::WriteFailed, EISDIR);
-        if (!S_ISREG(old.st_mode)) return error(FileErrorKind::NotRegular, 0);
-        if ((old.st_mode & 0222) == 0 || ::access(target->c_str(), W_OK) != 0)
-            return error(FileErrorKind::ReadOnly, 0);
-        keptMode = old.st_mode & 07777;
-    }
-
-    // A new file is made with the mode any program's new file gets (0666 less the umask).
-    std::filesystem::path temp;
-    int fd = -1;
-    for (unsigned attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-        temp = temporaryBeside(*target, attempt);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return error(FileErrorKind::WriteFailed, errno);
-    }
-    if (fd < 0) return error(FileErrorKind::WriteFailed, EEXIST);
-    auto failed = [&](int e) {
-        if (fd >= 0) ::close(fd);
-        ::unlink(temp.c_str());
-        return error(FileErrorKind::WriteFailed, e);
-    };
-    if (replacing && ::fchmod(fd, keptMode) != 0) return failed(errno);
-    if (const int e = writeAll(fd, formatValuesText(values)); e != 0) return failed(e);
-    if (const int e = steps.syncFile(fd); e != 0) return failed(e);
-    const int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0) return failed(errno);
-    if (const int e = steps.replace(temp, *target); e != 0) return failed(e);
-
-    // The rename itself is durable only once the folder is.
-    const std::filesystem::path folder = target->has_parent_path() ? target->parent_path() : ".";
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) return error(FileErrorKind::WriteFailed, errno);
-    const int synced = steps.syncFolder(folderFd);
-    ::close(folderFd);
-    if (synced != 0) return error(FileErrorKind::WriteFailed, synced);
-    return std::nullopt;
-}
-
 ImageResult readSettingsFile(const std::filesystem::path& path, std::size_t count) {
     ValuesResult values = readValuesFile(path, count);
     ImageResult result;
@@ -444,7 +323,7 @@ std::optional<FileError> writeSettingsFile(const std::filesystem::path& path, co
     const auto& values = image.values();
     for (std::size_t i = 0; i < values.size(); ++i) {
         if (values[i] >= kLowestFileValue && values[i] <= kHighestFileValue) continue;
-        FileError e = makeError(FileErrorKind::OutOfRange, pathToUtf8(path));
+        FileError e = makeFileError(FileErrorKind::OutOfRange, pathToUtf8(path));
         e.line = i + 1;
         e.lineText = std::to_string(values[i]);
         e.lowest = kLowestFileValue;
@@ -477,13 +356,13 @@ RegistrationResult readRegistrationCopy(const std::filesystem::path& path) {
 std::optional<FileError> writeRegistrationCopy(const std::filesystem::path& path,
                                                const RegistrationCopy& copy) {
     if (copy.values.size() != kRegistrationCopySize) {
-        FileError e = makeError(FileErrorKind::TooShort, pathToUtf8(path));
+        FileError e = makeFileError(FileErrorKind::TooShort, pathToUtf8(path));
         e.line = copy.values.size() + 1;
         e.expectedLines = kRegistrationCopySize;
         return e;
     }
     if (const std::size_t line = firstNonByte(copy.values); line != 0) {
-        FileError e = makeError(FileErrorKind::OutOfRange, pathToUtf8(path));
+        FileError e = makeFileError(FileErrorKind::OutOfRange, pathToUtf8(path));
         e.line = line;
         e.lineText = std::to_string(copy.values[line - 1]);
         return e;

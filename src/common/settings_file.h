@@ -84,8 +84,9 @@ struct ImageResult {
 
 /// The steps of the operating system that make a saved file durable, in the order the writer takes
 /// them: syncFile on the finished temporary file, replace it over the target, syncFolder on the
-/// target's folder. Each returns 0 or an errno value. Tests pass their own to see the steps or to
-/// make one fail; systemSaveSteps() are the real ones (fsync, rename).
+/// target's folder. Each returns 0 or the system's error code (errno; on Windows a GetLastError()
+/// code). Tests pass their own to see the steps or to make one fail; systemSaveSteps() are the real
+/// ones (fsync, rename, fsync; on Windows FlushFileBuffers, MoveFileExW with write-through, nothing).
 class SaveSteps {
 public:
     virtual ~SaveSteps() = default;

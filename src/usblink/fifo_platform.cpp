@@ -16,6 +16,8 @@
 #include <cstring>
 #include <thread>
 
+#include "usblink/system_platform.h"
+
 namespace livna {
 
 namespace {
@@ -238,6 +240,10 @@ PipeOpenResult FifoUsbPlatform::openPipe(const std::string& devicePath, PipeRole
         return {PipeOpenResult::Status::Failed, nullptr, path + ": " + systemErrorText(err)};
     }
     return {PipeOpenResult::Status::Opened, std::make_unique<FifoPipe>(fd, role), {}};
+}
+
+std::unique_ptr<UsbPlatform> makeSystemUsbPlatform() {
+    return std::make_unique<FifoUsbPlatform>(defaultUsbRoot());
 }
 
 }  // namespace livna

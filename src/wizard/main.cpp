@@ -4,7 +4,7 @@
 #include "ui/application.h"
 #include "ui/desktop_launcher.h"
 #include "ui/qt_dialog_service.h"
-#include "usblink/fifo_platform.h"
+#include "usblink/system_platform.h"
 #include "usblink/usb_link.h"
 #include "wizard/bootunit.h"
 #include "wizard/wizardwindows.h"
@@ -17,10 +17,11 @@ int main(int argc, char** argv) {
         livna::prepareProgramFolder(QCoreApplication::applicationDirPath(), livna::kProgramFolders);
         livna::DesktopLauncher launcher;
         livna::WizardState state;
-        // The panel's driver stand-in: the panel folders under the default USB root.
-        livna::FifoUsbPlatform usbPlatform(livna::defaultUsbRoot());
+        // The panel's driver on Windows; its stand-in, the panel folders under the default USB
+        // root, elsewhere.
+        const auto usbPlatform = livna::makeSystemUsbPlatform();
         livna::SystemSleeper sleeper;
-        livna::UsbPipes usb(usbPlatform, sleeper);
+        livna::UsbPipes usb(*usbPlatform, sleeper);
         livna::AppContext ctx{dialogs, launcher, state, &usb};
         livna::WizardWindows windows(ctx);
         QObject::connect(windows.boot(), &livna::TBootForm::programEndRequested, &app,

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "discovery_cases.h"
 #include "usblink/usb_link.h"
 
 namespace livna {
@@ -81,6 +82,21 @@ TEST_F(FifoRootTest, enumeration_countsOnlyFoldersSomebodyServes) {
     EXPECT_TRUE(pipes.UsbCountDevices(count));
     EXPECT_EQ(count, 1);
     EXPECT_EQ(pipes.systemText(), "");
+}
+
+TEST_F(FifoRootTest, discovery_findsTheServedPanels) {
+    const std::string base = root;
+    int index = 0;
+    for (const test::DiscoveryCase& c : test::kDiscoveryCases) {
+        SCOPED_TRACE(c.name);
+        root = base + "/case" + std::to_string(index++);
+        ASSERT_EQ(ensureUsbRoot(root), "");
+        for (int i = 0; i < c.served; ++i) makePanel("served" + std::to_string(i), true);
+        for (int i = 0; i < c.unserved; ++i) makePanel("unserved" + std::to_string(i), false);
+        FifoUsbPlatform platform(root);
+        test::expectDiscovery(platform, c);
+        stopServing();
+    }
 }
 
 TEST_F(FifoRootTest, missingRoot_isNoPanel_withoutAnError) {

@@ -1,8 +1,9 @@
 #pragma once
 // The seam of the Ливна-470 bridge: the nine calls of FTDI's D2XX library the link uses, with
-// its status codes. LibFtdiApi serves them with libftdi1 on Linux; FakeFtdiApi plays a bridge
-// on virtual time for the tests.
+// its status codes. D2xxApi serves them from FTD2XX.DLL on Windows (d2xx_api.h), LibFtdiApi with
+// libftdi1 elsewhere; FakeFtdiApi plays a bridge on virtual time for the tests.
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace livna::setka {
@@ -45,6 +46,10 @@ public:
     virtual FtStatus purge(FtHandle handle, unsigned mask) = 0;
     virtual FtStatus setTimeouts(FtHandle handle, unsigned readMs, unsigned writeMs) = 0;
 };
+
+/// The bridge's library of the system the program is built for: FTD2XX.DLL on Windows, libftdi1
+/// elsewhere. Each system's backend file defines it; the build picks the file.
+std::unique_ptr<FtdiApi> makeSystemFtdiApi();
 
 /// libftdi1: the first device with FTDI's standard IDs. A system without USB at all (ftdi_new
 /// failing) has no bridge either.

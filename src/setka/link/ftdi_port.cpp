@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 
 namespace livna::setka {
 
@@ -87,6 +88,25 @@ private:
 };
 
 }  // namespace
+
+std::string ftStatusText(FtStatus status) {
+    switch (status) {
+        case FT_OK:
+            return "FT_OK";
+        case FT_INVALID_HANDLE:
+            return "FT_INVALID_HANDLE";
+        case FT_DEVICE_NOT_FOUND:
+            return "FT_DEVICE_NOT_FOUND";
+        case FT_DEVICE_NOT_OPENED:
+            return "FT_DEVICE_NOT_OPENED";
+        case FT_IO_ERROR:
+            return "FT_IO_ERROR";
+        case FT_INVALID_PARAMETER:
+            return "FT_INVALID_PARAMETER";
+        default:
+            return "FT_STATUS " + std::to_string(status);
+    }
+}
 
 PortOpenResult openFtdiPort(FtdiApi& api) {
     FtHandle handle = 0;

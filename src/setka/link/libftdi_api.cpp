@@ -1,11 +1,16 @@
 #include <ftdi.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "setka/link/ftdi_api.h"
 
 namespace livna::setka {
+
+std::unique_ptr<FtdiApi> makeSystemFtdiApi() {
+    return std::make_unique<LibFtdiApi>();
+}
 
 namespace {
 
@@ -28,25 +33,6 @@ FtStatus checked(int rc) {
 constexpr int kPollPauseMs = 2;
 
 }  // namespace
-
-std::string ftStatusText(FtStatus status) {
-    switch (status) {
-        case FT_OK:
-            return "FT_OK";
-        case FT_INVALID_HANDLE:
-            return "FT_INVALID_HANDLE";
-        case FT_DEVICE_NOT_FOUND:
-            return "FT_DEVICE_NOT_FOUND";
-        case FT_DEVICE_NOT_OPENED:
-            return "FT_DEVICE_NOT_OPENED";
-        case FT_IO_ERROR:
-            return "FT_IO_ERROR";
-        case FT_INVALID_PARAMETER:
-            return "FT_INVALID_PARAMETER";
-        default:
-            return "FT_STATUS " + std::to_string(status);
-    }
-}
 
 FtStatus LibFtdiApi::open(int deviceNumber, FtHandle* handle) {
     *handle = 0;
