@@ -78,6 +78,14 @@ inline void clickCell(QTableView* view, int row, int column) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
 }
 
+/// The texts of one row of a grid, column by column.
+inline QStringList gridRow(const QTableView* view, int row) {
+    QStringList out;
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+        out << view->model()->index(row, c).data().toString();
+    return out;
+}
+
 /// A click on one arrow of an up-down.
 inline void clickArrow(QWidget* root, const QString& upDown, Qt::ArrowType arrow) {
     for (QToolButton* b : control<UpDown>(root, upDown)->findChildren<QToolButton*>())

@@ -343,15 +343,9 @@ private slots:
                 QCOMPARE(codes->model()->rowCount(), 3);
                 QCOMPARE(codes->model()->index(2, 1).data().toString(), QString("4567"));
                 QCOMPARE(codes->model()->index(2, 0).data().toString(), QString("3"));
-                QStringList row4;
-                QStringList row5;
-                for (int c = 0; c < 12; ++c) {
-                    row4 << objects->model()->index(3, c).data().toString();
-                    row5 << objects->model()->index(4, c).data().toString();
-                }
-                QCOMPARE(row4,
+                QCOMPARE(gridRow(objects, 3),
                          QStringList({"4", "   ", "1", "Доступные ШС:", "", "", "", " X", " X", "", "", ""}));
-                QCOMPARE(row5,
+                QCOMPARE(gridRow(objects, 4),
                          QStringList({"5", "   X", "0", "Доступные ШС:", "", "", "", "", "", "", "", ""}));
             },
             20000);

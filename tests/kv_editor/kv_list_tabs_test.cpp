@@ -206,9 +206,8 @@ private slots:
         click(save);
         QVERIFY(e.fake.dialogs.calls().empty());
         QCOMPARE(e.objects()->currentIndex(), e.objects()->model()->index(9, 0));
-        QStringList row10;
-        for (int c = 0; c < 12; ++c) row10 << e.objects()->model()->index(9, c).data().toString();
-        QCOMPARE(row10, QStringList({"10", "   X", "7", "Доступные ШС:", "", "", " X", "", "", "", "", ""}));
+        QCOMPARE(gridRow(e.objects(), 9),
+                 QStringList({"10", "   X", "7", "Доступные ШС:", "", "", " X", "", "", "", "", ""}));
         QVERIFY(!save->isEnabled());
         QCOMPARE(e.zoneBoxes(), QString("odeooooo"));
 
