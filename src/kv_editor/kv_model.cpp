@@ -61,6 +61,10 @@ std::optional<std::vector<std::int32_t>> slotValues(const std::string& text, std
     return values;
 }
 
+bool isDecimalDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 /// The value of a code's text for the repeat check: 0 when it is not all decimal digits.
 int codeValue(const std::string& text) {
     int value = 0;
@@ -220,6 +224,119 @@ std::array<std::string, 12> objectRowTexts(const Settings& s, int n) {
             if (d.objects[slot] == n) row[4 + slot] = " X";
     }
     return row;
+}
+
+// ---- the code list -----------------------------------------------------------------------------
+
+std::string codeMessage(CodeVerdict verdict) {
+    switch (verdict) {
+        case CodeVerdict::NotDigits:
+            return "Введен неверный код!\nКод должен содержать только цифры!";
+        case CodeVerdict::Length:
+            return "Введен неверный код!\nКод должен иметь длину от 3 до 6 цифр!";
+        case CodeVerdict::Zero:
+            return "Введен неверный код!\nКод не должен быть равным нулю!";
+        case CodeVerdict::Repeat:
+            return "Введен повторяющийся код!\nКод должен уникальным!";
+        case CodeVerdict::Stored:
+        case CodeVerdict::NoRow:
+            break;
+    }
+    return {};
+}
+
+CodeVerdict checkCode(const Settings& s, const std::string& text) {
+    const bool digits =
+        !text.empty() && text.size() <= kCodeSlots && std::all_of(text.begin(), text.end(), isDecimalDigit);
+    if (!digits) return CodeVerdict::NotDigits;
+    if (text.size() < 3) return CodeVerdict::Length;
+    const int value = codeValue(text);
+    if (value == 0) return CodeVerdict::Zero;
+    if (std::find(s.accCode.begin(), s.accCode.end(), value) != s.accCode.end()) return CodeVerdict::Repeat;
+    return CodeVerdict::Stored;
+}
+
+CodeVerdict storeCode(Settings& s, int row, const std::string& text) {
+    if (row < 1 || row > s.codeCount) return CodeVerdict::NoRow;
+    const CodeVerdict verdict = checkCode(s, text);
+    if (verdict != CodeVerdict::Stored) return verdict;
+    const auto i = static_cast<std::size_t>(row) - 1;
+    s.codes[i] = text;
+    s.accCode[i] = codeValue(text);
+    return verdict;
+}
+
+void setCodeCount(Settings& s, int count) {
+    count = std::clamp(count, 0, kCodes);
+    for (int k = count; k < s.codeCount; ++k) {
+        s.codes[static_cast<std::size_t>(k)].clear();
+        s.accCode[static_cast<std::size_t>(k)] = 0;
+    }
+    s.codeCount = count;
+}
+
+bool deleteCode(Settings& s, int row) {
+    if (row < 1 || row > s.codeCount) return false;
+    const auto first = s.codes.begin() + (row - 1);
+    std::move(first + 1, s.codes.end(), first);
+    s.codes.back().clear();
+    const auto firstValue = s.accCode.begin() + (row - 1);
+    std::move(firstValue + 1, s.accCode.end(), firstValue);
+    s.accCode.back() = 0;
+    --s.codeCount;
+    return true;
+}
+
+// ---- the object assignment ---------------------------------------------------------------------
+
+ZoneBoxes zoneBoxes(const Settings& s, int object, int detector) {
+    ZoneBoxes boxes{};
+    if (detector < 1 || detector > kDetectors) return boxes;
+    const DetectorEntry& d = s.detectors[static_cast<std::size_t>(detector) - 1];
+    for (std::size_t slot = 0; slot < kZones; ++slot) {
+        const int holder = d.objects[slot];
+        boxes[slot] = {holder == 0 || holder == object, holder != 0};
+    }
+    return boxes;
+}
+
+DetectorText readDetector(const std::string& text) {
+    // A sign is read as the field's own arrows never give it: "-1" is a number, out of range.
+    const std::size_t digitsFrom = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
+    const bool digits =
+        text.size() > digitsFrom &&
+        std::all_of(text.begin() + static_cast<std::ptrdiff_t>(digitsFrom), text.end(), isDecimalDigit);
+    if (!digits) return {DetectorVerdict::NotDigits, 0};
+    if (digitsFrom != 0 && text[0] == '-') return {DetectorVerdict::OutOfRange, 0};
+    const int number = text.size() - digitsFrom > 2 ? kDetectors + 1 : codeValue(text.substr(digitsFrom));
+    if (number < 1 || number > kDetectors) return {DetectorVerdict::OutOfRange, 0};
+    return {DetectorVerdict::Valid, number};
+}
+
+std::string detectorMessage(DetectorVerdict verdict) {
+    switch (verdict) {
+        case DetectorVerdict::NotDigits:
+            return codeMessage(CodeVerdict::NotDigits);
+        case DetectorVerdict::OutOfRange:
+            return "Введен неверный номер РПД!\nНомер РПД должен быть от 1 до 96!";
+        case DetectorVerdict::Valid:
+            break;
+    }
+    return {};
+}
+
+void storeAssignment(Settings& s, int object, bool on, int detector, const ZoneBoxes& boxes) {
+    ObjectEntry& entry = s.objects[static_cast<std::size_t>(object) - 1];
+    const int old = entry.detector;
+    entry.on = on;
+    entry.detector = detector;
+    DetectorEntry& d = s.detectors[static_cast<std::size_t>(detector) - 1];
+    d.number = detector;
+    for (std::size_t slot = 0; slot < kZones; ++slot)
+        if (boxes[slot].enabled) d.objects[slot] = boxes[slot].ticked ? object : 0;
+    if (old == detector || old == 0) return;
+    for (int& holder : s.detectors[static_cast<std::size_t>(old) - 1].objects)
+        if (holder == object) holder = 0;
 }
 
 }  // namespace livna::kv

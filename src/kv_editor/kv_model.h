@@ -104,6 +104,62 @@ struct Refusal {
 /// Exactly 2304 values, or the first field that holds anything but decimal digits within its slots.
 std::variant<SettingsImage, Refusal> encode(const Settings& settings);
 
+// ---- the code list -----------------------------------------------------------------------------
+
+/// What storing a code's text comes to, the refusals in the order they are checked.
+enum class CodeVerdict { Stored, NotDigits, Length, Zero, Repeat, NoRow };
+
+/// The box text of a refusal; empty for Stored and NoRow (no row, nothing to tell).
+std::string codeMessage(CodeVerdict verdict);
+
+/// The verdict on a text for a code: 3..6 decimal digits, value not 0, a value no entry of
+/// `AccCode` holds (the entry of the code being replaced included, so an unchanged code is a
+/// repeat).
+CodeVerdict checkCode(const Settings& settings, const std::string& text);
+
+/// Stores the text as code `row` (1..count) when checkCode accepts it; the text keeps its leading
+/// zeros, `AccCode` holds its value. A row outside the count stores nothing (NoRow).
+CodeVerdict storeCode(Settings& settings, int row, const std::string& text);
+
+/// The count as the up-down sets it (clamped to 0..32); codes leaving use are emptied and their
+/// `AccCode` entries cleared, so their values are free again. Added codes are empty.
+void setCodeCount(Settings& settings, int count);
+
+/// Removes code `row` (1..count): later codes move up one row and the count drops by one. A row
+/// outside the count changes nothing; returns whether a code was removed.
+bool deleteCode(Settings& settings, int row);
+
+// ---- the object assignment ---------------------------------------------------------------------
+
+/// One of the eight zone boxes of the object tab.
+struct ZoneBox {
+    bool enabled = false;
+    bool ticked = false;
+    bool operator==(const ZoneBox&) const = default;
+};
+using ZoneBoxes = std::array<ZoneBox, kZones>;
+
+/// The boxes for object n (1..768) on РПД r: r outside 1..96 gives all disabled and unticked; a
+/// ШС of another object is disabled and ticked, one of object n enabled and ticked, a free one
+/// enabled and unticked (whether the object is on or off).
+ZoneBoxes zoneBoxes(const Settings& settings, int object, int detector);
+
+/// What the text of the РПД field holds: a number 1..96 or one of the refusals.
+enum class DetectorVerdict { Valid, NotDigits, OutOfRange };
+struct DetectorText {
+    DetectorVerdict verdict = DetectorVerdict::NotDigits;
+    int number = 0;  ///< 1..96 when Valid
+};
+DetectorText readDetector(const std::string& text);
+
+/// The box text of a refusal; empty for Valid.
+std::string detectorMessage(DetectorVerdict verdict);
+
+/// Object n (1..768) takes on/off and РПД r (1..96); each enabled box gives ШС s of r to n or frees
+/// it, disabled boxes leave their ШС as it is; when r differs from the object's former РПД, the
+/// ШС of that РПД held by n are freed.
+void storeAssignment(Settings& settings, int object, bool on, int detector, const ZoneBoxes& boxes);
+
 /// The texts of row n (1..768) of the object grid: the number, "   X" or three blanks, the РПД (0
 /// when none), "Доступные ШС:", then " X" or nothing for ШС 1..8.
 std::array<std::string, 12> objectRowTexts(const Settings& settings, int n);

@@ -2,6 +2,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -213,8 +214,10 @@ QWidget* TL640KVForm::buildCodePage() {
     m_codeGrid->horizontalHeader()->setStretchLastSection(true);
     m_codeGrid->setContextMenuPolicy(Qt::CustomContextMenu);
     m_codeMenu = new QMenu(m_codeGrid);
-    m_codeMenu->addAction(QStringLiteral("Добавить код"))->setObjectName(QStringLiteral("AddCode"));
-    m_codeMenu->addAction(QStringLiteral("Удалить код"))->setObjectName(QStringLiteral("DeleteCode"));
+    m_addCode = m_codeMenu->addAction(QStringLiteral("Добавить код"));
+    m_addCode->setObjectName(QStringLiteral("AddCode"));
+    m_deleteCode = m_codeMenu->addAction(QStringLiteral("Удалить код"));
+    m_deleteCode->setObjectName(QStringLiteral("DeleteCode"));
     left->addWidget(m_codeGrid, 1);
     columns->addLayout(left, 1);
 
@@ -296,6 +299,8 @@ QWidget* TL640KVForm::buildObjectPage() {
     m_objectDetector->setEditable(true);
     for (int r = 1; r <= kv::kDetectors; ++r) m_objectDetector->addItem(QString::number(r));
     m_objectDetector->lineEdit()->setMaxLength(2);
+    // The list drops down with the items that begin with what is typed.
+    m_objectDetector->completer()->setCompletionMode(QCompleter::PopupCompletion);
     m_objectDetector->setCurrentIndex(-1);
     grid->addWidget(m_objectDetector, 2, 1);
 

@@ -80,11 +80,8 @@ void TL640KVForm::showModel() {
     // switched on here, so an image shown during an exchange leaves the window as busy as it was.
     m_codeGridModel->refill();
     m_objectGridModel->refill();
-    m_codeNumber->clear();
-    m_codeText->clear();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_codeNumber, m_codeText, m_codeSaveButton, m_objectSaveButton})
-        w->setEnabled(false);
+    clearCodeFields();
+    m_objectSaveButton->setEnabled(false);
     m_objectGrid->setCurrentIndex(m_objectGridModel->index(0, 0));
 }
 
@@ -176,19 +173,6 @@ void TL640KVForm::connectMapping() {
                 other->setChecked(false);
             });
     }
-    // The arrows of the code count: rows come and go; a code whose row goes is no longer held.
-    connect(m_codeCount.counter, &UpDown::positionChanged, this, [this](int count) {
-        for (int k = count; k < m_model.codeCount; ++k) {
-            m_model.codes[static_cast<std::size_t>(k)].clear();
-            m_model.accCode[static_cast<std::size_t>(k)] = 0;
-        }
-        m_model.codeCount = count;
-        m_codeGridModel->refill();
-    });
-    connect(m_codeGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        for (QAction* action : m_codeMenu->actions()) action->setEnabled(m_model.codeCount != 0);
-        m_codeMenu->popup(m_codeGrid->viewport()->mapToGlobal(at));
-    });
 }
 
 }  // namespace livna

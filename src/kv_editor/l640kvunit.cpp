@@ -37,6 +37,7 @@ TL640KVForm::TL640KVForm(AppContext& ctx, const QString& programFolder, QWidget*
     m_dateStamp = QString::fromStdString(todayDateStamp());
     buildControls();
     connectMapping();
+    connectLists();
     connectFileControls();
     connectExchangeControls();
 

@@ -7,6 +7,7 @@
 //   l640kvunit.cpp     the window, start-up, the diagnostic view
 //   l640kvbuild.cpp    the tabs and controls
 //   l640kvmapping.cpp  KvApplyImage and KvGatherImage: model <-> controls, one pass each way
+//   l640kvlists.cpp    the code and object tabs: the handlers over the rules of kv_model.h
 //   l640kvfiles.cpp    loading and saving settings files, the factory settings
 //   l640kvexchange.cpp the work mode, connect, read, write, disconnect, closing
 //   kv_grids.*         the code and object grids, shown straight from the model
@@ -24,6 +25,7 @@
 #include "workwindow/editor_link.h"
 #include "workwindow/work_window.h"
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -62,6 +64,16 @@ public:
     std::optional<SettingsImage> KvGatherImage();
     /// The model as the last KvApplyImage or KvGatherImage left it.
     const kv::Settings& model() const { return m_model; }
+
+    // ---- the code and object tabs (l640kvlists.cpp) ---------------------------------------------
+
+    /// Stores `CodeEdit2` as the code of the row shown, or tells why not.
+    void CodeEditSaveButtonClick();
+    /// "Удалить код": the code of the row shown goes, later codes move up.
+    void DeleteCodeClick();
+    /// Stores the shown object's on/off, РПД and ticked zones, or tells why not; the grid is
+    /// refilled and the cell selected again.
+    void ObjAssignSaveButtonClick();
 
     // ---- files (l640kvfiles.cpp) --------------------------------------------------------------
 
@@ -125,6 +137,16 @@ private:
     void setTmpLines(const SettingsImage& image);
     void connectMapping();
 
+    // code and object tabs (l640kvlists.cpp)
+    void connectLists();
+    void codeCountChanged(int count);
+    void refillCodes();
+    void clearCodeFields();
+    void showCodeRow(int row);
+    void showObjectCell(int column, int object);
+    void showZoneBoxes(int detector);
+    void detectorTextChanged(const QString& text);
+
     // files and exchange
     void connectFileControls();
     void connectExchangeControls();
@@ -171,6 +193,9 @@ private:
     QTableView* m_codeGrid = nullptr;
     KvCodeGridModel* m_codeGridModel = nullptr;
     QMenu* m_codeMenu = nullptr;
+    QAction* m_addCode = nullptr;       // AddCode
+    QAction* m_deleteCode = nullptr;    // DeleteCode
+    int m_codeRow = 0;                  // `CodeCurrentRow`: the row in the edit fields, 0 = none
     QLineEdit* m_codeNumber = nullptr;  // CodeEdit
     QLineEdit* m_codeText = nullptr;    // CodeEdit2
     QPushButton* m_codeSaveButton = nullptr;
@@ -184,6 +209,8 @@ private:
     QPushButton* m_objectSaveButton = nullptr;
     QLabel* m_zoneNumber = nullptr;  // ZoneNumLabel2
     QLabel* m_zoneObject = nullptr;  // ObjNumLabel2
+    int m_objectColumn = 0;          // `ObjectCurrentCell`
+    int m_objectRow = 1;
     // exchange row
     QComboBox* m_operatingMode = nullptr;
     QPushButton* m_connectButton = nullptr;

@@ -4,8 +4,10 @@
 #include <QDir>
 #include <QFile>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 
 #include <memory>
 
@@ -14,6 +16,7 @@
 #include "gui_harness.h"
 #include "image_compare.h"
 #include "kv_editor/l640kvunit.h"
+#include "ui/field_widgets.h"
 
 namespace livna::test {
 
@@ -66,6 +69,28 @@ inline SettingsImage denseKvImage() {
         image[353 + 2 * static_cast<std::size_t>(n - 1)] = 0xFF;
     }
     return image;
+}
+
+/// A left click on a cell of a grid, scrolled into view first.
+inline void clickCell(QTableView* view, int row, int column) {
+    const QModelIndex index = view->model()->index(row, column);
+    view->scrollTo(index);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
+}
+
+/// The texts of one row of a grid, column by column.
+inline QStringList gridRow(const QTableView* view, int row) {
+    QStringList out;
+    for (int c = 0; c < view->model()->columnCount(); ++c)
+        out << view->model()->index(row, c).data().toString();
+    return out;
+}
+
+/// A click on one arrow of an up-down.
+inline void clickArrow(QWidget* root, const QString& upDown, Qt::ArrowType arrow) {
+    for (QToolButton* b : control<UpDown>(root, upDown)->findChildren<QToolButton*>())
+        if (b->arrowType() == arrow) return click(b);
+    fail(upDown + QStringLiteral(" has no such arrow"));
 }
 
 /// An editor whose program folder is a fresh temporary folder with "Conf/640dkvdef.cfg".

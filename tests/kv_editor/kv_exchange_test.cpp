@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTimer>
 
 #include "editor_checks.h"
@@ -304,6 +305,68 @@ private slots:
         QCOMPARE(stored[33], 0);
         QCOMPARE(stored[1], 52);
         QCOMPARE(rig.panelRequests(), QStringList({"identify AA"}) + kReads + kWrites + kReads);
+    }
+
+    // Codes added and zones moved, one object switched off, written and read back: the grids show
+    // them again and the board holds them in blocks 1..8.
+    void codesAndZones_writtenAndReadBack() {
+        Rig rig;
+        rig.inEditor(
+            [&](TL640KVForm* e) {
+                connectPanel(e);
+                QCOMPARE(e->statusBar()->currentMessage(), kRead);
+                e->tabs()->setCurrentIndex(1);
+                typeInto(e, "NumCodeEdit", "2");
+                clickArrow(e, "NumCodeUpDown", Qt::UpArrow);
+                auto* codes = control<QTableView>(e, "CodeEditStrGrid");
+                clickCell(codes, 2, 1);
+                typeInto(e, "CodeEdit2", "4567");
+                click(e, "CodeEditSaveButton");
+
+                // Object 5 gives up ШС 5 of РПД 1; object 4 takes it and is switched off.
+                e->tabs()->setCurrentIndex(3);
+                auto* objects = control<QTableView>(e, "ObjAssignStrGrid");
+                clickCell(objects, 4, 0);
+                click(e, "Zone5ChB");
+                click(e, "ObjAssignSaveButton");
+                clickCell(objects, 3, 0);
+                click(e, "Zone5ChB");
+                click(e, "OnOffChB");
+                click(e, "ObjAssignSaveButton");
+
+                click(e, "WriteButton");
+                QCOMPARE(e->statusBar()->currentMessage(), kWritten);
+                click(e, "DefaultButton");
+                QCOMPARE(codes->model()->rowCount(), 1);
+                click(e, "ReadButton");
+                QCOMPARE(e->statusBar()->currentMessage(), kRead);
+                QCOMPARE(codes->model()->rowCount(), 3);
+                QCOMPARE(codes->model()->index(2, 1).data().toString(), QString("4567"));
+                QCOMPARE(codes->model()->index(2, 0).data().toString(), QString("3"));
+                QCOMPARE(gridRow(objects, 3),
+                         QStringList({"4", "   ", "1", "Доступные ШС:", "", "", "", " X", " X", "", "", ""}));
+                QCOMPARE(gridRow(objects, 4),
+                         QStringList({"5", "   X", "0", "Доступные ШС:", "", "", "", "", "", "", "", ""}));
+            },
+            20000);
+        QVERIFY2(rig.fake.dialogs.calls().empty(), qPrintable(rig.messageTexts().join(" | ")));
+        const SettingsImage stored = rig.panelImage();
+        // Block 1: РПД 1's mask without objects 3, 4 (ШС 4 and 5) and 6; object 5 still names РПД 1.
+        QCOMPARE(stored[256], 0xC3);
+        QCOMPARE(stored[358], 33);
+        QCOMPARE(stored[359], 0xFF);
+        QCOMPARE(stored[360], 33);
+        // Block 2: three codes, the third added and stored, the fourth no longer in use.
+        QCOMPARE(stored[23], 3);
+        for (std::size_t i = 0; i < 6; ++i) {
+            QCOMPARE(stored[518 + i], i < 4 ? 129 + static_cast<std::int32_t>(i) : 255);  // "1234" kept
+            QCOMPARE(stored[524 + i], i < 4 ? 132 + static_cast<std::int32_t>(i) : 255);
+            QCOMPARE(stored[530 + i], 255);
+        }
+        // Blocks 3..8: ШС 5 of РПД 1 is object 4's.
+        QCOMPARE(stored[kvZoneAt(1, 5)], 4);
+        QCOMPARE(stored[kvZoneAt(1, 5) + 1], 0);
+        QCOMPARE(stored[kvZoneAt(1, 4)], 4);
     }
 };
 
