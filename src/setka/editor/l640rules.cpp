@@ -139,7 +139,9 @@ ObjectLeave TL640Form::objectLeave(int tag) const {
 void TL640Form::ObjectClick(int tag) {
     MaskedField* field = m_objects.at(static_cast<std::size_t>(tag));
     m_objectEntryValue = objectEntryValueOf(field->text().toStdString());
-    if (m_objectEntryValue == 0 && m_lastObjectIndex / kLoopsPerRpd == tag / kLoopsPerRpd)
+    // After a reset LastObjectValue is 0: nothing is proposed, the field keeps showing "0 ".
+    if (m_objectEntryValue == 0 && m_lastObjectValue != 0 &&
+        m_lastObjectIndex / kLoopsPerRpd == tag / kLoopsPerRpd)
         field->setText(QString::number(m_lastObjectValue));
 }
 
