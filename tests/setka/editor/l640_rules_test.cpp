@@ -13,7 +13,6 @@
 #include "common/launcher.h"
 #include "gui_harness.h"
 #include "setka/editor/l640.h"
-#include "setka/editor/setka_rules.h"
 #include "ui/exit_guard.h"
 #include "ui/help_links.h"
 
