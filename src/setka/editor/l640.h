@@ -270,7 +270,9 @@ private:
     static setka::AccessRow accessRowOf(const AccessRowWidgets& widgets);
     static void showAccessRow(AccessRowWidgets& widgets, const setka::AccessRow& row);
     std::vector<setka::AccessRow> accessRows(const std::vector<AccessRowWidgets>& widgets) const;
-    void showAccessRows(std::vector<AccessRowWidgets>& widgets, const std::vector<setka::AccessRow>& rows);
+    using AccessWalker = setka::AccessWalk (*)(std::vector<setka::AccessRow>, int, const setka::Asker&);
+    /// A check over the rows in use, asking through Yes/No boxes; the rows it changed are shown.
+    int walkAccessRows(std::vector<AccessRowWidgets>& widgets, int count, AccessWalker walker);
     void openDocument(const std::string& target);
 
 private:

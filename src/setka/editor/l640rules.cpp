@@ -205,29 +205,23 @@ std::vector<AccessRow> TL640Form::accessRows(const std::vector<AccessRowWidgets>
     return rows;
 }
 
-void TL640Form::showAccessRows(std::vector<AccessRowWidgets>& widgets, const std::vector<AccessRow>& rows) {
-    for (std::size_t n = 0; n < widgets.size() && n < rows.size(); ++n)
-        if (accessRowOf(widgets[n]) != rows[n]) showAccessRow(widgets[n], rows[n]);
+int TL640Form::walkAccessRows(std::vector<AccessRowWidgets>& widgets, int count, AccessWalker walker) {
+    // Each question is a Yes/No box without icon, Yes the default.
+    const AccessWalk walk = walker(accessRows(widgets), count, [this](const Question& q) {
+        return m_dialogs.message({q.caption, q.text, MsgIcon::None, MsgButtons::YesNo, MsgAnswer::Yes}) ==
+               MsgAnswer::Yes;
+    });
+    for (std::size_t n = 0; n < widgets.size() && n < walk.rows.size(); ++n)
+        if (accessRowOf(widgets[n]) != walk.rows[n]) showAccessRow(widgets[n], walk.rows[n]);
+    return walk.result;
 }
 
 int TL640Form::CheckCodes() {
-    const AccessWalk walk =
-        checkCodes(accessRows(m_codes), m_codeCount.counter->position(), [this](const Question& q) {
-            return m_dialogs.message({q.caption, q.text, MsgIcon::None, MsgButtons::YesNo, MsgAnswer::Yes}) ==
-                   MsgAnswer::Yes;
-        });
-    showAccessRows(m_codes, walk.rows);
-    return walk.result;
+    return walkAccessRows(m_codes, m_codeCount.counter->position(), &checkCodes);
 }
 
 int TL640Form::CheckKeys() {
-    const AccessWalk walk =
-        checkKeys(accessRows(m_keys), m_keyCount.counter->position(), [this](const Question& q) {
-            return m_dialogs.message({q.caption, q.text, MsgIcon::None, MsgButtons::YesNo, MsgAnswer::Yes}) ==
-                   MsgAnswer::Yes;
-        });
-    showAccessRows(m_keys, walk.rows);
-    return walk.result;
+    return walkAccessRows(m_keys, m_keyCount.counter->position(), &checkKeys);
 }
 
 int TL640Form::RemoveDuplicateCodes() {
