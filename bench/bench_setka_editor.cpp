@@ -1,7 +1,11 @@
 // The setka editor window, per system variant (offscreen): creation with the layout and the
 // factory settings, ApplyImage + GatherImage + GatherCodes of a dense image, and leaving a field
-// whose rule reads a whole tab: an RPDI field with all 192 system numbers in use, an RPD field.
+// whose rule reads a whole tab: an RPDI field with all 192 system numbers in use, an RPD field,
+// an Object field with all 768 loops in use.
 #include <QApplication>
+#include <QLineEdit>
+
+#include <functional>
 
 #include <benchmark/benchmark.h>
 
@@ -71,10 +75,14 @@ BENCHMARK(BM_ApplyGather)
     ->ReportAggregatesOnly(true);
 
 /// Leaves one of two fields for the other, Tab-wise, once per iteration: every leave runs the
-/// field's exit check, which accepts (no box).
-void leaveFields(benchmark::State& state, const char* first, const char* second) {
+/// field's exit check, which accepts (no box). prepare() readies the window before the leaves
+/// and marks a table that the checks put back; ran() tells whether they did. edit(), when given,
+/// changes the field about to be left, as typing would.
+void leaveFields(benchmark::State& state, SystemVariant variant, const char* first, const char* second,
+                 const std::function<void(TL640Form&)>& prepare, const std::function<bool(TL640Form&)>& ran,
+                 const std::function<void(QWidget*)>& edit = {}) {
     ScriptedDialogService dialogs;
-    LinkContext context{.chosenVariant = SystemVariant::Kvm4, .demoMode = true};
+    LinkContext context{.chosenVariant = variant, .demoMode = true};
     TL640Form form(dialogs, context);
     form.LayOut(context.chosenVariant);
     form.DefaultButtonClick();  // system numbers 1..192, bindings within their ranges
@@ -89,21 +97,24 @@ void leaveFields(benchmark::State& state, const char* first, const char* second)
         state.SkipWithError("the offscreen window did not take the focus");
         return;
     }
-    // The leaves put SystemNumbers back in step with the fields: a sign that the checks ran.
-    form.tables().systemNumbers[0] = 0;
+    prepare(form);
     std::size_t next = 1;
     for (auto _ : state) {
+        if (edit) edit(fields[next ^ 1]);
         fields[next]->setFocus(Qt::TabFocusReason);
         next ^= 1;
     }
     if (!dialogs.messages().empty()) state.SkipWithError("a leave was refused");
-    if (fields[0]->objectName().startsWith(QStringLiteral("RPDI")) && form.tables().systemNumbers[0] != 1)
-        state.SkipWithError("no exit check ran");
+    if (!ran(form)) state.SkipWithError("no exit check ran");
     form.hide();
 }
 
 void BM_LeaveSystemNumberField(benchmark::State& state) {
-    leaveFields(state, "RPDI11", "RPDI12");
+    // The leaves put SystemNumbers back in step with the fields.
+    leaveFields(
+        state, SystemVariant::Kvm4, "RPDI11", "RPDI12",
+        [](TL640Form& form) { form.tables().systemNumbers[0] = 0; },
+        [](TL640Form& form) { return form.tables().systemNumbers[0] == 1; });
 }
 BENCHMARK(BM_LeaveSystemNumberField)
     ->Unit(benchmark::kMillisecond)
@@ -111,8 +122,36 @@ BENCHMARK(BM_LeaveSystemNumberField)
     ->ReportAggregatesOnly(true);
 
 void BM_LeaveBindingField(benchmark::State& state) {
-    leaveFields(state, "RPD21", "RPD22");
+    leaveFields(
+        state, SystemVariant::Kvm4, "RPD21", "RPD22", [](TL640Form&) {}, [](TL640Form&) { return true; });
 }
 BENCHMARK(BM_LeaveBindingField)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
+
+/// Variant 5 with all 768 loops in use, each its own object 1..768: every leave reads all the
+/// fields and, the number having changed (n and n + 768 in turn), looks for a repeat and finds none.
+void BM_LeaveObjectField(benchmark::State& state) {
+    leaveFields(
+        state, SystemVariant::Kv4, "Object11", "Object21",
+        [](TL640Form& form) {
+            for (int r = 1; r <= kReceivers; ++r)
+                for (int p = 1; p <= kRpdsPerReceiver; ++p)
+                    for (int s = 1; s <= kLoopsPerRpd; ++s) {
+                        const QString suffix = r == 1 ? QString() : QStringLiteral("R%1").arg(r);
+                        const int object =
+                            kRpdsPerReceiver * kLoopsPerRpd * (r - 1) + kLoopsPerRpd * (p - 1) + s;
+                        form.names()
+                            .get<QLineEdit>(QStringLiteral("Object%1%2").arg(s).arg(p) + suffix)
+                            ->setText(QString::number(object));
+                    }
+            form.tables().objectNumbers.back() = 0;
+        },
+        [](TL640Form& form) { return form.tables().objectNumbers.back() == kObjectFields; },
+        [](QWidget* field) {
+            auto* edit = static_cast<QLineEdit*>(field);
+            const int n = edit->text().trimmed().toInt();
+            edit->setText(QString::number(n > kObjectFields ? n - kObjectFields : n + kObjectFields));
+        });
+}
+BENCHMARK(BM_LeaveObjectField)->Unit(benchmark::kMillisecond)->Repetitions(7)->ReportAggregatesOnly(true);
 
 }  // namespace

@@ -273,11 +273,7 @@ void TL640Form::showView() {
     setCounter(m_codeCount, m_view.codeCount);
     setCounter(m_keyCount, m_view.keyCount);
     auto showRows = [](std::vector<AccessRowWidgets>& widgets, const auto& rows) {
-        for (std::size_t n = 0; n < widgets.size(); ++n) {
-            widgets[n].edit->setText(qt8(rows[n].text));
-            for (std::size_t m = 0; m < widgets[n].boxes.size(); ++m)
-                widgets[n].boxes[m]->setChecked(((rows[n].authorities >> m) & 1u) != 0);
-        }
+        for (std::size_t n = 0; n < widgets.size(); ++n) showAccessRow(widgets[n], rows[n]);
     };
     showRows(m_codes, m_view.codes);
     showRows(m_keys, m_view.keys);
@@ -338,16 +334,23 @@ void TL640Form::readView() {
     m_view.codeCount = m_codeCount.counter->position();
     m_view.keyCount = m_keyCount.counter->position();
     auto readRows = [](const std::vector<AccessRowWidgets>& widgets, auto& rows) {
-        for (std::size_t n = 0; n < widgets.size(); ++n) {
-            rows[n].text = std8(widgets[n].edit->text());
-            std::uint16_t mask = 0;
-            for (std::size_t m = 0; m < widgets[n].boxes.size(); ++m)
-                if (widgets[n].boxes[m]->isChecked()) mask |= static_cast<std::uint16_t>(1u << m);
-            rows[n].authorities = mask;
-        }
+        for (std::size_t n = 0; n < widgets.size(); ++n) rows[n] = accessRowOf(widgets[n]);
     };
     readRows(m_codes, m_view.codes);
     readRows(m_keys, m_view.keys);
+}
+
+setka::AccessRow TL640Form::accessRowOf(const AccessRowWidgets& widgets) {
+    AccessRow row{std8(widgets.edit->text()), 0};
+    for (std::size_t m = 0; m < widgets.boxes.size(); ++m)
+        if (widgets.boxes[m]->isChecked()) row.authorities |= static_cast<std::uint16_t>(1u << m);
+    return row;
+}
+
+void TL640Form::showAccessRow(AccessRowWidgets& widgets, const setka::AccessRow& row) {
+    widgets.edit->setText(qt8(row.text));
+    for (std::size_t m = 0; m < widgets.boxes.size(); ++m)
+        widgets.boxes[m]->setChecked(((row.authorities >> m) & 1u) != 0);
 }
 
 void TL640Form::runApplyEffects() {
@@ -455,10 +458,6 @@ void TL640Form::setHeldCodes(const SettingsImage& codes) {
     SettingsImage held = codes;
     held.values().resize(kHeldCodesSize, 0);
     m_tables.heldCodes = std::move(held);
-}
-
-int TL640Form::RemoveDuplicateCodes() {
-    return 1;
 }
 
 // ---- rule effects ----------------------------------------------------------------------------

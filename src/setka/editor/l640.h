@@ -22,6 +22,7 @@
 #include "common/launcher.h"
 #include "setka/editor/l640tables.h"
 #include "setka/editor/setka_model.h"
+#include "setka/editor/setka_rules.h"
 #include "ui/exit_guard.h"
 #include "ui/field_widgets.h"
 #include "ui/name_index.h"
@@ -97,7 +98,18 @@ public:
     /// editedIndex is 48·(r−1)+(d−1) of the field RPDIrd left; a save or a write runs it for
     /// RPDI11 (0) before gathering.
     void RPDIChange(int editedIndex = 0);
+
+    // ---- checks before the settings leave the editor -----------------------------------------
+
+    /// Variant 5, file save and device write: codes repeating an earlier one are emptied, each
+    /// told in a box, and the code count recomputed. Always 1.
     int RemoveDuplicateCodes();
+    /// Variants 1 and 3, device write, first: asks about repeated keys and stops at the first key
+    /// without authority or authority without key. 1 = acceptable, −1 = a problem was told.
+    int CheckKeys();
+    /// Variants 1 and 3, device write, when CheckKeys gave 1: asks about every repeated code, code
+    /// without authority and authority without code. 1 = acceptable, −1 = a problem was told.
+    int CheckCodes();
 
     /// Whether an action on a key (F7 here; F9, F10 and the exchange's keys likewise) may run: the
     /// field that has the focus is judged as if it were left, and a refusal is answered instead.
@@ -119,6 +131,13 @@ public:
     void ReleComboExit();
     /// The partitions page came to the front: the relay combos show the items kept.
     void PageControlChange();
+    /// An Object field (Tag = ObjectNumbers index) was entered: its number is the entry value; a
+    /// field holding 0 in the row of the field last left is proposed that field's number.
+    void ObjectClick(int tag);
+    /// "Сброс" of a РПД row: its eight fields get "0 ", the loops it changed are marked changed.
+    void ButtonRPDClick(int receiver, int rpd);
+    /// "Общий сброс": every row reset, RadioObjects 0, every loop marked changed.
+    void BitBtn2Click();
     void BitBtn1Click();
     void Image1Click();
     void Image3Click();
@@ -241,6 +260,19 @@ private:
     bool systemNumbersRefused(int editedIndex) const;
     std::array<int, setka::kDetectors> systemNumberFields() const;
     bool OwnNameChange(int k);
+    /// The 768 Object fields as the leave reads them (the table where no receiver is read).
+    std::array<std::optional<int>, setka::kObjectFields> objectFields() const;
+    setka::ObjectLeave objectLeave(int tag) const;
+    /// The refused leave of an Object field: the boxes, the put-back and the focus.
+    bool ObjectExit(int tag);
+    /// ObjectNumbers, LastObjectValue, LastObjectIndex and the changed bit after a leave.
+    void objectLeft(int tag, const setka::ObjectLeave& leave);
+    static setka::AccessRow accessRowOf(const AccessRowWidgets& widgets);
+    static void showAccessRow(AccessRowWidgets& widgets, const setka::AccessRow& row);
+    std::vector<setka::AccessRow> accessRows(const std::vector<AccessRowWidgets>& widgets) const;
+    using AccessWalker = setka::AccessWalk (*)(std::vector<setka::AccessRow>, int, const setka::Asker&);
+    /// A check over the rows in use, asking through Yes/No boxes; the rows it changed are shown.
+    int walkAccessRows(std::vector<AccessRowWidgets>& widgets, int count, AccessWalker walker);
     void openDocument(const std::string& target);
 
 private:
@@ -256,7 +288,12 @@ private:
     std::unique_ptr<Launcher> m_desktopLauncher;
     Launcher* m_launcher = nullptr;
     std::array<bool, setka::kBorders> m_borderChanged{};  // the item changed in the pick being made
-    std::array<int, 2> m_relayItems{};                    // Rele1Combo, Rele2Combo as last chosen (-1: none)
+    std::array<int, 2> m_relayItems{};
+    int m_objectEntryValue = 0;      // ObjectEntryValue
+    int m_lastObjectValue = 0;       // LastObjectValue
+    int m_lastObjectIndex = 0;       // LastObjectIndex
+    bool m_objectAnswering = false;  // an Object leave is being answered                    // Rele1Combo,
+                                     // Rele2Combo as last chosen (-1: none)
 
     QTabWidget* m_pages = nullptr;  // PageControl
     QWidget* m_kvmPage = nullptr;   // the Ливна-КВ-М controls of TabSheetRazdel, covered by PanelKV

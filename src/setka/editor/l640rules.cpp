@@ -7,8 +7,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 
@@ -27,6 +29,7 @@ using namespace setka;
 namespace {
 
 constexpr const char* kHelpFile = "Setka-640-v4_6-help.hlp";
+constexpr std::int32_t kAllLoopsChanged = 255;
 
 }  // namespace
 
@@ -115,6 +118,124 @@ void TL640Form::RPDIChange(int editedIndex) {
     m_exitGuard->returnTo(edited);
     inform(QString::fromUtf8(kSystemNumberRange));
     edited->setText(QString::fromLatin1(kSystemNumberCleared));
+}
+
+// ---- object numbers ------------------------------------------------------------------------------
+
+std::array<std::optional<int>, kObjectFields> TL640Form::objectFields() const {
+    std::array<std::optional<int>, kObjectFields> fields;
+    // Variants 1 and 3 on-line read no receiver: the table stands for the fields.
+    const bool read = m_context.demoMode || editorVariant(m_context) == SystemVariant::Kv4;
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        fields[i] = read ? parseMaskedNumber(m_objects[i]->text().toStdString(), NumberRule::AllDigits)
+                         : std::optional<int>(m_tables.objectNumbers[i]);
+    return fields;
+}
+
+ObjectLeave TL640Form::objectLeave(int tag) const {
+    return leaveObject(objectFields(), tag, m_objectEntryValue);
+}
+
+void TL640Form::ObjectClick(int tag) {
+    MaskedField* field = m_objects.at(static_cast<std::size_t>(tag));
+    m_objectEntryValue = objectEntryValueOf(field->text().toStdString());
+    // After a reset LastObjectValue is 0: nothing is proposed, the field keeps showing "0 ".
+    if (m_objectEntryValue == 0 && m_lastObjectValue != 0 &&
+        m_lastObjectIndex / kLoopsPerRpd == tag / kLoopsPerRpd)
+        field->setText(QString::number(m_lastObjectValue));
+}
+
+void TL640Form::objectLeft(int tag, const ObjectLeave& leave) {
+    std::copy(leave.numbers.begin(), leave.numbers.end(), m_tables.objectNumbers.begin());
+    m_lastObjectValue = leave.kept;
+    m_lastObjectIndex = tag;
+    if (leave.changed)
+        m_tables.objectChangedBits.at(static_cast<std::size_t>(tag / kLoopsPerRpd)) |=
+            1 << (tag % kLoopsPerRpd);
+}
+
+bool TL640Form::ObjectExit(int tag) {
+    const ObjectLeave leave = objectLeave(tag);
+    m_objectAnswering = true;
+    // Each field is set before it gets the focus, so that its entry value is what it shows.
+    for (int blank : leave.blanks) {
+        MaskedField* field = m_objects[static_cast<std::size_t>(blank)];
+        bringPageToFront(field);
+        inform(QString::fromUtf8(kObjectRange));
+        field->setText(QString::fromLatin1(kObjectCleared));
+        m_exitGuard->returnTo(field);
+    }
+    if (leave.repeatOf) {
+        MaskedField* field = m_objects[static_cast<std::size_t>(tag)];
+        bringPageToFront(field);
+        inform(QString::fromStdString(objectRepeatMessage(*leave.repeatOf)));
+        field->setText(QString::number(leave.kept));
+        m_exitGuard->returnTo(field);
+    }
+    objectLeft(tag, leave);
+    m_objectAnswering = false;
+    return false;
+}
+
+void TL640Form::ButtonRPDClick(int receiver, int rpd) {
+    const int row = kRpdsPerReceiver * (receiver - 1) + (rpd - 1);
+    for (int s = 0; s < kLoopsPerRpd; ++s) {
+        MaskedField* field = m_objects[static_cast<std::size_t>(kLoopsPerRpd * row + s)];
+        // The panel is told of every loop whose object the reset took away.
+        if (objectEntryValueOf(field->text().toStdString()) != 0)
+            m_tables.objectChangedBits[static_cast<std::size_t>(row)] |= 1 << s;
+        field->setText(QString::fromLatin1(kObjectCleared));
+    }
+    m_lastObjectValue = 0;
+}
+
+void TL640Form::BitBtn2Click() {
+    for (int r = 1; r <= kReceivers; ++r)
+        for (int p = 1; p <= kRpdsPerReceiver; ++p) ButtonRPDClick(r, p);
+    m_tables.radioObjects.fill(0);
+    m_tables.objectChangedBits.fill(kAllLoopsChanged);
+}
+
+// ---- checks before the settings leave the editor --------------------------------------------------
+
+std::vector<AccessRow> TL640Form::accessRows(const std::vector<AccessRowWidgets>& widgets) const {
+    std::vector<AccessRow> rows;
+    rows.reserve(widgets.size());
+    for (const AccessRowWidgets& w : widgets) rows.push_back(accessRowOf(w));
+    return rows;
+}
+
+int TL640Form::walkAccessRows(std::vector<AccessRowWidgets>& widgets, int count, AccessWalker walker) {
+    // Each question is a Yes/No box without icon, Yes the default.
+    const AccessWalk walk = walker(accessRows(widgets), count, [this](const Question& q) {
+        return m_dialogs.message({q.caption, q.text, MsgIcon::None, MsgButtons::YesNo, MsgAnswer::Yes}) ==
+               MsgAnswer::Yes;
+    });
+    for (std::size_t n = 0; n < widgets.size() && n < walk.rows.size(); ++n)
+        if (accessRowOf(widgets[n]) != walk.rows[n]) showAccessRow(widgets[n], walk.rows[n]);
+    return walk.result;
+}
+
+int TL640Form::CheckCodes() {
+    return walkAccessRows(m_codes, m_codeCount.counter->position(), &checkCodes);
+}
+
+int TL640Form::CheckKeys() {
+    return walkAccessRows(m_keys, m_keyCount.counter->position(), &checkKeys);
+}
+
+int TL640Form::RemoveDuplicateCodes() {
+    const DuplicateCodes out = removeDuplicateCodes(accessRows(m_codes), m_codeCount.counter->position());
+    if (!out.removed.empty()) bringPageToFront(m_names.get<QWidget>(QStringLiteral("TabSheetKod")));
+    for (int n : out.removed) {
+        inform(QString::fromStdString(duplicateCodeMessage(n)));
+        m_codes[static_cast<std::size_t>(n - 1)].edit->clear();
+    }
+    m_codeCount.edit->setText(QString::number(out.count));
+    m_codeCount.counter->setPosition(out.count);
+    codeCountRule();
+    bringPageToFront(m_names.get<QWidget>(QStringLiteral("TabSheetRazdel")));
+    return 1;
 }
 
 // ---- partition types and relays ------------------------------------------------------------------
@@ -241,6 +362,15 @@ void TL640Form::Image3Click() {
 }
 
 bool TL640Form::eventFilter(QObject* watched, QEvent* event) {
+    // Entering an Object field: the installer's own moves and the guard's return count; a window
+    // coming back to the front does not, nor a field the focus only passes while a leave waits.
+    if (event->type() == QEvent::FocusIn && ExitGuard::isLeave(static_cast<QFocusEvent*>(event)->reason()) &&
+        (!m_exitGuard->answering() || m_objectAnswering)) {
+        if (const QVariant tag = watched->property("Tag");
+            tag.isValid() && qobject_cast<MaskedField*>(watched) != nullptr &&
+            watched->objectName().startsWith(QStringLiteral("Object")))
+            ObjectClick(tag.toInt());
+    }
     if (event->type() == QEvent::MouseButtonRelease) {
         if (watched->objectName() == QStringLiteral("Image1")) Image1Click();
         if (watched->objectName() == QStringLiteral("Image3")) Image3Click();
@@ -271,6 +401,16 @@ void TL640Form::connectRules() {
     for (QComboBox* combo : {m_relay1, m_relay2, m_kvRelay1, m_kvRelay2, m_speed})
         connect(combo, &QComboBox::activated, this, &TL640Form::ReleComboExit);
     connect(m_pages, &QTabWidget::currentChanged, this, &TL640Form::PageControlChange);
+    for (int r = 1; r <= kReceivers; ++r)
+        for (int p = 1; p <= kRpdsPerReceiver; ++p) {
+            const QString name = r == 1 ? QStringLiteral("ButtonRPD%1").arg(p)
+                                        : QStringLiteral("ButtonRPY%1RPD%2").arg(r).arg(p);
+            connect(m_names.get<QPushButton>(name), &QPushButton::clicked, this,
+                    [this, r, p] { ButtonRPDClick(r, p); });
+        }
+    connect(m_names.get<QPushButton>(QStringLiteral("BitBtn2")), &QPushButton::clicked, this,
+            &TL640Form::BitBtn2Click);
+    for (MaskedField* field : m_objects) field->installEventFilter(this);
 
     for (const SecondsWidgets* field : {&m_exitDelay, &m_entryDelay, &m_sounderTime, &m_backlightTime,
                                         &m_externalTime, &m_kvSounderTime, &m_kvBacklightTime})
@@ -322,6 +462,11 @@ void TL640Form::watchFields() {
     for (int n = 1; n <= kKeys; ++n)
         guard.watch(m_keys[static_cast<std::size_t>(n - 1)].edit,
                     {[this, n] { return keyRefused(n); }, [this, n] { return KeyExit(n); }});
+    for (int tag = 0; tag < kObjectFields; ++tag)
+        guard.watch(
+            m_objects[static_cast<std::size_t>(tag)],
+            {[this, tag] { return objectLeave(tag).refused(); }, [this, tag] { return ObjectExit(tag); },
+             [this, tag] { objectLeft(tag, objectLeave(tag)); }});
     // A relay combo's exit keeps what it shows, as its change does.
     for (QComboBox* combo : {m_relay1, m_relay2, m_kvRelay1, m_kvRelay2, m_speed})
         guard.watch(combo, {[] { return false; }, [] { return false; }, [this] { ReleComboExit(); }});

@@ -160,4 +160,135 @@ std::string withoutZeros(std::string_view text) {
     return out;
 }
 
+// ---- object numbers
+
+int objectEntryValueOf(std::string_view text) {
+    return parseMaskedNumber(text, NumberRule::AllDigits).value_or(0);
+}
+
+ObjectLeave leaveObject(const std::array<std::optional<int>, kObjectFields>& fields, int edited,
+                        int entryValue) {
+    ObjectLeave leave;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (!fields[i]) leave.blanks.push_back(static_cast<int>(i));
+        leave.numbers[i] = fields[i].value_or(0);
+    }
+    auto& own = leave.numbers[static_cast<std::size_t>(edited)];
+    // Only the edited field's own repeats count: a pair elsewhere was told when the image was
+    // shown, and the number the field came with is no new repeat either.
+    if (own != 0 && own != entryValue) {
+        const int row = edited / kLoopsPerRpd;
+        for (int i = 0; i < kObjectFields; ++i) {
+            if (i / kLoopsPerRpd == row || leave.numbers[static_cast<std::size_t>(i)] != own) continue;
+            leave.repeatOf = i;
+            own = entryValue;
+            break;
+        }
+    }
+    leave.kept = own;
+    leave.changed = own != entryValue;
+    return leave;
+}
+
+std::string objectRepeatMessage(int other) {
+    return "Повтор номера объекта в РПД №" + std::to_string(other / kLoopsPerRpd + 1);
+}
+
+// ---- codes and keys
+
+namespace {
+
+std::string digitsOf(std::string_view text) {
+    std::string digits;
+    std::copy_if(text.begin(), text.end(), std::back_inserter(digits), isDigit);
+    return digits;
+}
+
+std::size_t walked(const std::vector<AccessRow>& rows, int count) {
+    return std::min(rows.size(), static_cast<std::size_t>(std::max(count, 0)));
+}
+
+bool asked(AccessWalk& walk, const Asker& ask, const char* caption, const char* text) {
+    walk.questions.push_back({caption, text});
+    return ask(walk.questions.back());
+}
+
+}  // namespace
+
+bool codeIsBlank(std::string_view text) {
+    return std::none_of(text.begin(), text.end(), isDigit);
+}
+
+AccessWalk checkCodes(std::vector<AccessRow> rows, int count, const Asker& ask) {
+    AccessWalk walk;
+    const std::size_t end = walked(rows, count);
+    for (std::size_t n = 0; n < end; ++n) {
+        AccessRow& row = rows[n];
+        for (std::size_t m = 0; m < n && !codeIsBlank(row.text); ++m) {
+            if (codeIsBlank(rows[m].text) || digitsOf(rows[m].text) != digitsOf(row.text)) continue;
+            if (asked(walk, ask, kRemoveQuestion, kRepeatedCode)) {
+                row = AccessRow{};
+                walk.result = -1;
+            }
+        }
+        if (!codeIsBlank(row.text) && row.authorities == 0) {
+            if (asked(walk, ask, kCodeWithoutAuthority, kRemoveQuestion)) row.text.clear();
+            walk.result = -1;
+        } else if (codeIsBlank(row.text) && row.authorities != 0) {
+            if (asked(walk, ask, kAuthorityWithoutCode, kRemoveQuestion)) row.authorities = 0;
+            walk.result = -1;
+        }
+    }
+    walk.rows = std::move(rows);
+    return walk;
+}
+
+AccessWalk checkKeys(std::vector<AccessRow> rows, int count, const Asker& ask) {
+    AccessWalk walk;
+    const std::size_t end = walked(rows, count);
+    for (std::size_t n = 0; n < end && walk.result == 1; ++n) {
+        AccessRow& row = rows[n];
+        for (std::size_t m = 0; m < n && !row.text.empty(); ++m) {
+            if (rows[m].text.empty() || rows[m].text != row.text) continue;
+            if (asked(walk, ask, kRemoveQuestion, kRepeatedKey)) row = AccessRow{};
+        }
+        if (!row.text.empty() && row.authorities == 0) {
+            if (asked(walk, ask, kKeyWithoutAuthority, kRemoveQuestion)) row.text.clear();
+            walk.result = -1;
+        } else if (row.text.empty() && row.authorities != 0) {
+            if (asked(walk, ask, kAuthorityWithoutKey, kRemoveQuestion)) row.authorities = 0;
+            walk.result = -1;
+        }
+    }
+    walk.rows = std::move(rows);
+    return walk;
+}
+
+DuplicateCodes removeDuplicateCodes(std::vector<AccessRow> rows, int count) {
+    DuplicateCodes out;
+    const std::size_t end = walked(rows, count);
+    for (std::size_t n = 0; n < end; ++n) {
+        if (codeIsBlank(rows[n].text)) continue;
+        const std::string digits = digitsOf(rows[n].text);
+        const bool repeat = std::any_of(
+            rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(n), [&](const AccessRow& earlier) {
+                return !codeIsBlank(earlier.text) && digitsOf(earlier.text) == digits;
+            });
+        if (!repeat) continue;
+        rows[n].text.clear();
+        out.removed.push_back(static_cast<int>(n) + 1);
+    }
+    for (std::size_t n = end; n > 0; --n)
+        if (!codeIsBlank(rows[n - 1].text)) {
+            out.count = static_cast<int>(n);
+            break;
+        }
+    out.rows = std::move(rows);
+    return out;
+}
+
+std::string duplicateCodeMessage(int n) {
+    return "Поторяющийся Код в позиции №" + std::to_string(n) + " будет удален!";
+}
+
 }  // namespace livna::setka

@@ -3,6 +3,7 @@
 // number field reads, what leaving a binding, system number, duration or password field says, and
 // how a partition bound is corrected. The window only moves values and shows the boxes.
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -116,5 +117,76 @@ inline constexpr const char* kKeyShortCaption = "Введен идентифик
 inline constexpr std::size_t kOwnNameMax = 8;
 inline constexpr const char* kOwnNameCut =
     "Внимание, название превышающее 8 символов будет сокращена до 8!!!";
+
+// ---- object numbers (ObjectClick, ObjectExit) ---------------------------------------------------
+
+/// What an Object field counts on entry: its number by the all-digits rule, 0 without one.
+int objectEntryValueOf(std::string_view text);
+
+/// What leaving the object field at edited says, over the 768 fields read by the all-digits rule
+/// (nothing for a field without a number), the edited field having held entryValue on entry.
+struct ObjectLeave {
+    /// Fields without a number, in order: each gets its box, "0 " and 0.
+    std::vector<int> blanks;
+    /// The first field of another РПД row holding the number the edited field was given; the
+    /// edited field then takes its entry value back. A number it had on entry is no new repeat.
+    std::optional<int> repeatOf;
+    /// The number the edited field keeps.
+    int kept = 0;
+    /// The number differs from the entry value: the loop's changed bit is set.
+    bool changed = false;
+    /// ObjectNumbers afterwards.
+    std::array<int, kObjectFields> numbers{};
+    bool refused() const { return !blanks.empty() || repeatOf.has_value(); }
+};
+ObjectLeave leaveObject(const std::array<std::optional<int>, kObjectFields>& fields, int edited,
+                        int entryValue);
+inline constexpr const char* kObjectRange =
+    "Недопустимое значение! Номер объекта должен быть в интервале от 0 до 999";
+inline constexpr const char* kObjectCleared = "0 ";
+/// "Повтор номера объекта в РПД №n", n the row of the field at index over all receivers.
+std::string objectRepeatMessage(int other);
+
+// ---- pre-write checks of codes and keys (CheckCodes, CheckKeys, RemoveDuplicateCodes) ------------
+
+/// One Yes/No box of a check, as the editor passes it.
+struct Question {
+    std::string caption;
+    std::string text;
+    bool operator==(const Question&) const = default;
+};
+/// Answers a question: true for Yes.
+using Asker = std::function<bool(const Question&)>;
+
+struct AccessWalk {
+    int result = 1;                   ///< 1 = acceptable, −1 = a problem was reported
+    std::vector<Question> questions;  ///< in the order they were asked
+    std::vector<AccessRow> rows;      ///< the rows afterwards, for the window to show
+};
+/// A code holds no digit: it is blank. Codes are compared by their digits, blanks skipped.
+bool codeIsBlank(std::string_view text);
+/// CheckCodes over codes 1..count of rows.
+AccessWalk checkCodes(std::vector<AccessRow> rows, int count, const Asker& ask);
+/// CheckKeys over keys 1..count of rows; stops at the first authority problem.
+AccessWalk checkKeys(std::vector<AccessRow> rows, int count, const Asker& ask);
+
+struct DuplicateCodes {
+    std::vector<int> removed;  ///< positions 1..count emptied, each told in its own box
+    std::vector<AccessRow> rows;
+    int count = 0;  ///< the highest code left that is not blank, 0 if none
+};
+/// RemoveDuplicateCodes over codes 1..count: a code repeating an earlier one is emptied, its
+/// authority boxes kept.
+DuplicateCodes removeDuplicateCodes(std::vector<AccessRow> rows, int count);
+/// "Поторяющийся Код в позиции №n будет удален!"
+std::string duplicateCodeMessage(int n);
+
+inline constexpr const char* kRemoveQuestion = "Удалить?";
+inline constexpr const char* kRepeatedCode = "Повторяющийся Код!";
+inline constexpr const char* kCodeWithoutAuthority = "Код без полномочий";
+inline constexpr const char* kAuthorityWithoutCode = "Полномочия установлены, а код не введен";
+inline constexpr const char* kRepeatedKey = "Повторяющийся Идентификатор!";
+inline constexpr const char* kKeyWithoutAuthority = "Идентификатор без полномочий";
+inline constexpr const char* kAuthorityWithoutKey = "Полномочия установлены, а идентификатор не введен";
 
 }  // namespace livna::setka

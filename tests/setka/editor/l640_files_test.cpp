@@ -1,5 +1,6 @@
 // The editor's settings files: what a save writes per variant, which files a load takes and that
 // a refused load changes nothing, the dialogs, and round trips through the controls.
+#include <QCheckBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -277,6 +278,31 @@ private slots:
         form.SaveButtonClick();
         QCOMPARE(linesOf(saved).value(1), QByteArray("32"));
         QCOMPARE(context.configByte, 0x63);  // on-line a save leaves it
+    }
+
+    void save_variant5_aRepeatedCodeIsWrittenBlank() {
+        Editor e(SystemVariant::Kv4);
+        control<QLineEdit>(&e.form, "NumKodEdit")->setText(QStringLiteral("5"));
+        const std::array<const char*, 5> codes{"11", "123", "33", "12 3", "55"};
+        for (int n = 1; n <= 5; ++n) {
+            control<QLineEdit>(&e.form, QStringLiteral("kod%1").arg(n))
+                ->setText(QString::fromLatin1(codes[static_cast<std::size_t>(n - 1)]));
+            control<QCheckBox>(&e.form, QStringLiteral("q%1").arg(n * 10 + 1, 3, 10, QChar(u'0')))
+                ->setChecked(true);
+        }
+        const QString path = e.path("codes.cfg");
+        e.save(path);
+        QCOMPARE(e.dialogs.messages().size(), std::size_t{1});
+        QCOMPARE(e.dialogs.messages()[0].text, std::string("Поторяющийся Код в позиции №4 будет удален!"));
+
+        Editor reread(SystemVariant::Kv4);
+        reread.load(path);
+        auto code = [&](int n) {
+            return control<QLineEdit>(&reread.form, QStringLiteral("kod%1").arg(n))->text().trimmed();
+        };
+        QCOMPARE(code(2), QStringLiteral("123"));
+        QCOMPARE(code(4), QString());
+        QCOMPARE(code(5), QStringLiteral("55"));
     }
 
     void roundTrip_saveLoadSave_sameFile_changeKept_data() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -64,6 +65,25 @@ struct Editor {
 
 const QString kRange58 =
     QStringLiteral("Недопустимое значение! Номер раздела должен быть в интервале от 5 до 8 или 0");
+
+const QString kObjectRangeBox =
+    QStringLiteral("Недопустимое значение! Номер объекта должен быть в интервале от 0 до 999");
+
+/// Object fields set as an image sets them, and no loop marked changed.
+void showObjects(Editor& e, std::initializer_list<std::pair<const char*, const char*>> objects) {
+    for (auto [name, text] : objects)
+        control<QLineEdit>(&e.form, QString::fromLatin1(name))->setText(QString::fromLatin1(text));
+    e.form.tables().objectChangedBits.fill(0);
+}
+
+/// Every box so far has no icon and the application title as caption.
+void verifyInformationBoxes(const Editor& e) {
+    for (const MessageRequest& m : e.dialogs.messages()) {
+        QCOMPARE(m.caption, std::string("setka"));
+        QCOMPARE(m.icon, MsgIcon::None);
+        QCOMPARE(m.buttons, MsgButtons::Ok);
+    }
+}
 
 }  // namespace
 
@@ -388,6 +408,171 @@ private slots:
         e.launcher.openSucceeds = false;
         click(&e.form, "Image1");
         QCOMPARE(e.dialogs.messages().size(), std::size_t{1});
+    }
+    void objects_theRowsNumberProposed_notAfterItsReset() {
+        Editor e(SystemVariant::Kv4);
+        e.typeAndTab("Object11", QStringLiteral("17"));
+        QTRY_COMPARE(e.focused(), e.field("Object21"));
+        QCOMPARE(e.text("Object21"), QStringLiteral("17"));
+        // Another row proposes nothing.
+        const QString shown = e.text("Object12");
+        focusIn(e.field("Object12"));
+        QCOMPARE(e.text("Object12"), shown);
+
+        e.typeAndTab("Object11", QStringLiteral("17"));
+        click(&e.form, "ButtonRPD1");
+        QCOMPARE(e.text("Object11"), QStringLiteral("0 "));
+        click(e.field("Object31"));
+        QCOMPARE(e.text("Object31"), QStringLiteral("0 "));
+        QVERIFY(e.dialogs.messages().empty());
+    }
+
+    void objects_aRowResetMarksTheLoopsItChanged_theGeneralResetAll() {
+        Editor e(SystemVariant::Kv4);
+        e.showPage("TabSheet_KV_RPY1");
+        showObjects(e, {{"Object31", "5"}, {"Object71", "12 "}, {"Object32", "4"}, {"Object13R2", "4"}});
+        click(&e.form, "ButtonRPD1");
+        QCOMPARE(e.form.tables().objectChangedBits[0], (1 << 2) | (1 << 6));
+        QCOMPARE(e.text("Object32"), QStringLiteral("4"));  // the other rows stay
+        e.showPage("TabSheet_KV_RPY2");
+        click(&e.form, "ButtonRPY2RPD3");
+        QCOMPARE(e.form.tables().objectChangedBits[kRpdsPerReceiver + 2], 1);
+        QCOMPARE(e.form.tables().objectChangedBits[1], 0);
+
+        e.form.tables().radioObjects.fill(3);
+        click(&e.form, "BitBtn2");
+        for (int bits : e.form.tables().objectChangedBits) QCOMPARE(bits, 255);
+        for (int value : e.form.tables().radioObjects) QCOMPARE(value, 0);
+        QCOMPARE(e.text("Object32"), QStringLiteral("0 "));
+        QCOMPARE(e.text("Object824R4"), QStringLiteral("0 "));
+    }
+
+    void objects_aRepeatIsRefused_aResetOrF7WhileLeavingDoesNotAct() {
+        Editor e(SystemVariant::Kv4);
+        e.form.statusPanel(0)->clear();
+        showObjects(e, {{"Object13", "5"}, {"Object15", "8"}});
+        const QString repeat = QStringLiteral("Повтор номера объекта в РПД №3");
+        e.type("Object45", QStringLiteral("5"));
+        click(&e.form, "ButtonRPD5");
+        QTRY_COMPARE(e.texts(), QStringList{repeat});
+        QTRY_COMPARE(e.focused(), e.field("Object45"));
+        QCOMPARE(e.text("Object45"), QStringLiteral("0"));  // the number it had on entry
+        QCOMPARE(e.text("Object15"), QStringLiteral("8"));  // the reset did not act
+        QCOMPARE(e.form.tables().objectChangedBits[4], 0);
+
+        e.type("Object45", QStringLiteral("5"));
+        QTest::keyClick(e.field("Object45"), Qt::Key_F7);
+        QTRY_COMPARE(e.texts(), (QStringList{repeat, repeat}));
+        QTest::qWait(150);
+        QCOMPARE(e.form.statusPanel(0)->text(), QString());
+        QCOMPARE(e.text("Object13"), QStringLiteral("5"));
+
+        // A field without a number: "0 " and the focus back.
+        e.type("Object45", QString());
+        QTest::keyClick(e.field("Object45"), Qt::Key_Tab);
+        QTRY_COMPARE(e.texts(), (QStringList{repeat, repeat, kObjectRangeBox}));
+        QTRY_COMPARE(e.focused(), e.field("Object45"));
+        QCOMPARE(e.text("Object45"), QStringLiteral("0 "));
+        verifyInformationBoxes(e);
+
+        // Receiver 2 counts over all receivers; the same number twice in one row is accepted.
+        e.dialogs.clear();
+        showObjects(e, {{"Object15R2", "9"}});
+        e.typeAndTab("Object12", QStringLiteral("9"));
+        QTRY_COMPARE(e.texts(), QStringList{QStringLiteral("Повтор номера объекта в РПД №29")});
+        e.dialogs.clear();
+        e.typeAndTab("Object25", QStringLiteral("8"));
+        QTest::qWait(10);
+        QVERIFY(e.dialogs.messages().empty());
+    }
+
+    void objects_aRepeatElsewhereTrapsNoLeave() {
+        Editor e(SystemVariant::Kv4);
+        showObjects(e, {{"Object11R2", "7"}, {"Object12R2", "7"}});
+        e.typeAndTab("Object110", QStringLiteral("3"));
+        e.typeAndTab("Object310", QStringLiteral("4"));
+        QTest::qWait(10);
+        QVERIFY(e.dialogs.messages().empty());
+        // Loop 2 was left with the 3 proposed to it.
+        QCOMPARE(e.form.tables().objectChangedBits[9], (1 << 0) | (1 << 1) | (1 << 2));
+        // Entering one of the pair and leaving it unchanged is no new repeat either.
+        e.typeAndTab("Object12R2", QStringLiteral("7"));
+        QTest::qWait(10);
+        QVERIFY(e.dialogs.messages().empty());
+    }
+
+    void objects_aWindowComingBackIsNoEntry() {
+        Editor e(SystemVariant::Kv4);
+        showObjects(e, {});
+        e.type("Object11", QStringLiteral("9"));
+        // Another program to the front and back: the field keeps 0 as its entry value.
+        QWidget* field = e.field("Object11");
+        QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(field, &away);
+        QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+        QApplication::sendEvent(field, &back);
+        QTest::keyClick(field, Qt::Key_Tab);
+        QTRY_COMPARE(e.form.tables().objectChangedBits[0], 1);
+        QCOMPARE(e.form.tables().objectNumbers[0], 9);
+    }
+
+    void checks_askWithoutIconAndPutTheRowsBack() {
+        Editor e(SystemVariant::Kvm4);
+        control<QLineEdit>(&e.form, "NumKodEdit")->setText(QStringLiteral("3"));
+        control<QLineEdit>(&e.form, "kod1")->setText(QStringLiteral("123"));
+        control<QLineEdit>(&e.form, "kod2")->setText(QStringLiteral("12 3"));
+        control<QCheckBox>(&e.form, "q011")->setChecked(true);
+        control<QCheckBox>(&e.form, "q022")->setChecked(true);
+        control<QCheckBox>(&e.form, "q035")->setChecked(true);
+        e.dialogs.answerNext(MsgAnswer::Yes);  // the repeat
+        e.dialogs.answerNext(MsgAnswer::No);   // authority without code
+        QCOMPARE(e.form.CheckCodes(), -1);
+        const std::vector<std::pair<std::string, std::string>> asked{
+            {"Удалить?", "Повторяющийся Код!"}, {"Полномочия установлены, а код не введен", "Удалить?"}};
+        const std::vector<MessageRequest> messages = e.dialogs.messages();
+        QCOMPARE(messages.size(), asked.size());
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            const MessageRequest& m = messages[i];
+            QCOMPARE((std::pair{m.caption, m.text}), asked[i]);
+            QCOMPARE(m.icon, MsgIcon::None);
+            QCOMPARE(m.buttons, MsgButtons::YesNo);
+            QCOMPARE(m.defaultButton, MsgAnswer::Yes);
+        }
+        QCOMPARE(e.text("kod2"), QString());
+        QVERIFY(!control<QCheckBox>(&e.form, "q022")->isChecked());
+        QVERIFY(control<QCheckBox>(&e.form, "q035")->isChecked());
+
+        e.dialogs.clear();
+        control<QLineEdit>(&e.form, "NumKeyEdit")->setText(QStringLiteral("2"));
+        control<QLineEdit>(&e.form, "Key1")->setText(QStringLiteral("0123456789AB"));
+        control<QCheckBox>(&e.form, "qtm021")->setChecked(true);
+        e.dialogs.answerNext(MsgAnswer::Yes);
+        QCOMPARE(e.form.CheckKeys(), -1);
+        QCOMPARE(e.dialogs.messages().size(), std::size_t{1});
+        QCOMPARE(e.dialogs.messages()[0].caption, std::string("Идентификатор без полномочий"));
+        QCOMPARE(e.text("Key1"), QString());
+        QVERIFY(control<QCheckBox>(&e.form, "qtm021")->isChecked());  // not reached
+    }
+
+    void removeDuplicateCodes_toldOnTheCodesPage_countRecomputed() {
+        Editor e(SystemVariant::Kv4);
+        control<QLineEdit>(&e.form, "NumKodEdit")->setText(QStringLiteral("5"));
+        const char* codes[] = {"11", "123", "33", "123   ", "      "};
+        for (int n = 1; n <= 5; ++n)
+            control<QLineEdit>(&e.form, QStringLiteral("kod%1").arg(n))
+                ->setText(QString::fromLatin1(codes[n - 1]));
+        control<QCheckBox>(&e.form, "q041")->setChecked(true);
+        QCOMPARE(e.form.RemoveDuplicateCodes(), 1);
+        QCOMPARE(e.texts(), QStringList{QStringLiteral("Поторяющийся Код в позиции №4 будет удален!")});
+        verifyInformationBoxes(e);
+        QCOMPARE(e.text("NumKodEdit"), QStringLiteral("3"));
+        QVERIFY(!e.field("kod4")->isEnabled());
+        QVERIFY(e.field("kod3")->isEnabled());
+        e.showPage("TabSheetKod");
+        e.dialogs.clear();
+        QCOMPARE(e.form.RemoveDuplicateCodes(), 1);  // nothing left to remove: no box, the partitions page
+        QVERIFY(e.dialogs.messages().empty());
+        QVERIFY(!e.field("TabSheetKod")->isVisible());
     }
 };
 

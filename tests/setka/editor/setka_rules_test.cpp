@@ -192,5 +192,292 @@ TEST(Passwords, eachFieldCountsItsOwnWay) {
         "Недопустимое количество цифр! Количестово цифр в пароле администратора должно быть от 3 до 6!");
 }
 
+// ---- object numbers
+
+/// Index of loop s of РПД p of receiver r.
+constexpr int loopAt(int r, int p, int s) {
+    return kRpdsPerReceiver * kLoopsPerRpd * (r - 1) + kLoopsPerRpd * (p - 1) + (s - 1);
+}
+
+using ObjectFields = std::array<std::optional<int>, kObjectFields>;
+
+ObjectFields zeroFields() {
+    ObjectFields fields;
+    fields.fill(0);
+    return fields;
+}
+
+TEST(ObjectLeave, theEditedFieldsRepeatsAndWhatItKeeps) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<int, int>> numbers;  // index, number
+        int edited;
+        int entry;
+        std::optional<int> repeatOf;
+        int kept;
+        bool changed;
+    };
+    const Case cases[] = {
+        {"РПД 3 holds 5, typed on a loop of РПД 5",
+         {{loopAt(1, 3, 2), 5}, {loopAt(1, 5, 4), 5}},
+         loopAt(1, 5, 4),
+         7,
+         loopAt(1, 3, 2),
+         7,
+         false},
+        {"the same number on two loops of one РПД",
+         {{loopAt(1, 5, 1), 5}, {loopAt(1, 5, 4), 5}},
+         loopAt(1, 5, 4),
+         0,
+         std::nullopt,
+         5,
+         true},
+        {"a pair in РПД 1 and 2 while РПД 10 is edited",
+         {{loopAt(1, 1, 1), 9}, {loopAt(1, 2, 1), 9}, {loopAt(1, 10, 3), 4}},
+         loopAt(1, 10, 3),
+         0,
+         std::nullopt,
+         4,
+         true},
+        {"receiver 2 РПД 5 holds the number",
+         {{loopAt(2, 5, 8), 12}, {loopAt(4, 24, 8), 12}},
+         loopAt(4, 24, 8),
+         3,
+         loopAt(2, 5, 8),
+         3,
+         false},
+        {"the first other row is named",
+         {{loopAt(3, 1, 1), 6}, {loopAt(1, 7, 1), 6}, {loopAt(1, 2, 2), 6}},
+         loopAt(1, 7, 1),
+         0,
+         loopAt(1, 2, 2),
+         0,
+         false},
+        {"0 is never a repeat", {}, loopAt(1, 5, 4), 8, std::nullopt, 0, true},
+        {"a number the field came with is no new repeat",
+         {{loopAt(1, 1, 1), 9}, {loopAt(1, 2, 1), 9}},
+         loopAt(1, 2, 1),
+         9,
+         std::nullopt,
+         9,
+         false},
+        {"unchanged", {{loopAt(1, 1, 1), 9}}, loopAt(1, 1, 1), 9, std::nullopt, 9, false},
+    };
+    for (const Case& c : cases) {
+        ObjectFields fields = zeroFields();
+        for (auto [i, n] : c.numbers) fields[static_cast<std::size_t>(i)] = n;
+        const ObjectLeave leave = leaveObject(fields, c.edited, c.entry);
+        EXPECT_TRUE(leave.blanks.empty()) << c.what;
+        EXPECT_EQ(leave.repeatOf, c.repeatOf) << c.what;
+        EXPECT_EQ(leave.kept, c.kept) << c.what;
+        EXPECT_EQ(leave.changed, c.changed) << c.what;
+        EXPECT_EQ(leave.numbers[static_cast<std::size_t>(c.edited)], c.kept) << c.what;
+        EXPECT_EQ(leave.refused(), c.repeatOf.has_value()) << c.what;
+    }
+    EXPECT_EQ(objectRepeatMessage(loopAt(1, 3, 2)), "Повтор номера объекта в РПД №3");
+    EXPECT_EQ(objectRepeatMessage(loopAt(2, 5, 1)), "Повтор номера объекта в РПД №29");
+}
+
+TEST(ObjectLeave, fieldsWithoutANumberCountZeroAndAreToldInOrder) {
+    ObjectFields fields = zeroFields();
+    fields[loopAt(3, 4, 2)] = std::nullopt;
+    fields[loopAt(1, 1, 1)] = 15;
+    fields[loopAt(1, 2, 1)] = std::nullopt;
+    const ObjectLeave leave = leaveObject(fields, loopAt(1, 1, 1), 0);
+    EXPECT_EQ(leave.blanks, (std::vector<int>{loopAt(1, 2, 1), loopAt(3, 4, 2)}));
+    EXPECT_TRUE(leave.refused());
+    EXPECT_EQ(leave.numbers[loopAt(1, 2, 1)], 0);
+    EXPECT_EQ(leave.kept, 15);
+    EXPECT_TRUE(leave.changed);
+
+    // The edited field itself without a number: it counts 0, changed if it held a number.
+    fields = zeroFields();
+    fields[loopAt(1, 1, 1)] = std::nullopt;
+    const ObjectLeave emptied = leaveObject(fields, loopAt(1, 1, 1), 40);
+    EXPECT_EQ(emptied.blanks, std::vector<int>{loopAt(1, 1, 1)});
+    EXPECT_EQ(emptied.kept, 0);
+    EXPECT_TRUE(emptied.changed);
+
+    EXPECT_EQ(objectEntryValueOf(""), 0);  // an empty field enters as 0, not as the previous one
+    EXPECT_EQ(objectEntryValueOf(" 1 7"), 17);
+}
+
+// ---- codes and keys
+
+AccessRow row(const char* text, std::uint16_t authorities = 0) {
+    return AccessRow{text, authorities};
+}
+
+/// Answers from a list (Yes when it runs out) and counts the questions.
+Asker answers(std::vector<bool> list) {
+    return [list = std::move(list), at = std::size_t{0}](const Question&) mutable {
+        return at < list.size() ? list[at++] : true;
+    };
+}
+
+const Question kCodeRepeat{kRemoveQuestion, kRepeatedCode};
+const Question kCodeAlone{kCodeWithoutAuthority, kRemoveQuestion};
+const Question kCodeRightsOnly{kAuthorityWithoutCode, kRemoveQuestion};
+const Question kKeyRepeat{kRemoveQuestion, kRepeatedKey};
+const Question kKeyAlone{kKeyWithoutAuthority, kRemoveQuestion};
+const Question kKeyRightsOnly{kAuthorityWithoutKey, kRemoveQuestion};
+
+struct WalkCase {
+    const char* what;
+    std::vector<AccessRow> rows;
+    int count;
+    std::vector<bool> answers;
+    std::vector<Question> questions;
+    int result;
+    std::vector<AccessRow> after;
+};
+
+void expectWalk(const WalkCase& c, const AccessWalk& walk) {
+    EXPECT_EQ(walk.questions, c.questions) << c.what;
+    EXPECT_EQ(walk.result, c.result) << c.what;
+    EXPECT_EQ(walk.rows, c.after) << c.what;
+}
+
+TEST(CheckCodes, everyCodeIsWalkedAndEachProblemAsked) {
+    const WalkCase cases[] = {
+        {"acceptable",
+         {row("123", 1), row("45", 2), row("")},
+         3,
+         {},
+         {},
+         1,
+         {row("123", 1), row("45", 2), row("")}},
+        {"repeat, Yes",
+         {row("123", 1), row("123", 4)},
+         2,
+         {true},
+         {kCodeRepeat},
+         -1,
+         {row("123", 1), row("")}},
+        {"repeat, No",
+         {row("123", 1), row("123", 4)},
+         2,
+         {false},
+         {kCodeRepeat},
+         1,
+         {row("123", 1), row("123", 4)}},
+        {"12 3 is 123",
+         {row("123", 1), row("12 3", 4)},
+         2,
+         {true},
+         {kCodeRepeat},
+         -1,
+         {row("123", 1), row("")}},
+        {"123 with blanks is 123",
+         {row("123   ", 1), row("123", 4)},
+         2,
+         {false},
+         {kCodeRepeat},
+         1,
+         {row("123   ", 1), row("123", 4)}},
+        {"each earlier equal one is asked after No",
+         {row("5", 1), row("5", 1), row("5", 1)},
+         3,
+         {false, false, false},
+         {kCodeRepeat, kCodeRepeat, kCodeRepeat},
+         1,
+         {row("5", 1), row("5", 1), row("5", 1)}},
+        {"without authority, Yes", {row("77")}, 1, {true}, {kCodeAlone}, -1, {row("")}},
+        {"without authority, No", {row("77")}, 1, {false}, {kCodeAlone}, -1, {row("77")}},
+        {"repeat kept, then without authority",
+         {row("8", 1), row("8")},
+         2,
+         {false, false},
+         {kCodeRepeat, kCodeAlone},
+         -1,
+         {row("8", 1), row("8")}},
+        {"authority without code, Yes",
+         {row("      ", 3)},
+         1,
+         {true},
+         {kCodeRightsOnly},
+         -1,
+         {row("      ")}},
+        {"authority without code, No", {row("", 3)}, 1, {false}, {kCodeRightsOnly}, -1, {row("", 3)}},
+        {"every code is reported",
+         {row("9"), row("", 1), row("6")},
+         3,
+         {false, false, false},
+         {kCodeAlone, kCodeRightsOnly, kCodeAlone},
+         -1,
+         {row("9"), row("", 1), row("6")}},
+        {"codes beyond the count are not walked",
+         {row("1", 1), row("1"), row("", 1)},
+         1,
+         {},
+         {},
+         1,
+         {row("1", 1), row("1"), row("", 1)}},
+    };
+    for (const WalkCase& c : cases) expectWalk(c, checkCodes(c.rows, c.count, answers(c.answers)));
+}
+
+TEST(CheckKeys, aRepeatKeepsTheResultAndAnAuthorityProblemStopsTheWalk) {
+    const char* a = "0123456789AB";
+    const char* b = "00000000001F";
+    const WalkCase cases[] = {
+        {"acceptable", {row(a, 1), row(b, 2), row("")}, 3, {}, {}, 1, {row(a, 1), row(b, 2), row("")}},
+        {"repeat, Yes", {row(a, 1), row(a, 2)}, 2, {true}, {kKeyRepeat}, 1, {row(a, 1), row("")}},
+        {"repeat, No", {row(a, 1), row(a, 2)}, 2, {false}, {kKeyRepeat}, 1, {row(a, 1), row(a, 2)}},
+        {"without authority, Yes; the later key is not asked",
+         {row(a), row("", 1)},
+         2,
+         {true},
+         {kKeyAlone},
+         -1,
+         {row(""), row("", 1)}},
+        {"without authority, No", {row(b, 1), row(a)}, 2, {false}, {kKeyAlone}, -1, {row(b, 1), row(a)}},
+        {"authority without key stops",
+         {row("", 8), row(a)},
+         2,
+         {true},
+         {kKeyRightsOnly},
+         -1,
+         {row(""), row(a)}},
+        {"keys beyond the count are not walked", {row(a, 1), row(b)}, 1, {}, {}, 1, {row(a, 1), row(b)}},
+    };
+    for (const WalkCase& c : cases) expectWalk(c, checkKeys(c.rows, c.count, answers(c.answers)));
+}
+
+TEST(RemoveDuplicateCodes, repeatsAreEmptiedAndTheCountRecomputed) {
+    struct Case {
+        const char* what;
+        std::vector<AccessRow> rows;
+        int count;
+        std::vector<int> removed;
+        std::vector<AccessRow> after;
+        int newCount;
+    };
+    const Case cases[] = {
+        {"code 5 set",
+         {row("1", 1), row("22", 1), row("3", 1), row("22", 2), row("5", 1)},
+         5,
+         {4},
+         {row("1", 1), row("22", 1), row("3", 1), row("", 2), row("5", 1)},
+         5},
+        {"codes 4 and 5 then blank",
+         {row("1", 1), row("22", 1), row("3", 1), row("22", 2), row("      ")},
+         5,
+         {4},
+         {row("1", 1), row("22", 1), row("3", 1), row("", 2), row("      ")},
+         3},
+        {"123 with blanks against 123", {row("123   "), row("123")}, 2, {2}, {row("123   "), row("")}, 1},
+        {"nothing left", {row(""), row("  ")}, 2, {}, {row(""), row("  ")}, 0},
+        {"beyond the count", {row("4"), row("4")}, 1, {}, {row("4"), row("4")}, 1},
+    };
+    for (const Case& c : cases) {
+        const DuplicateCodes out = removeDuplicateCodes(c.rows, c.count);
+        EXPECT_EQ(out.removed, c.removed) << c.what;
+        EXPECT_EQ(out.rows, c.after) << c.what;
+        EXPECT_EQ(out.count, c.newCount) << c.what;
+    }
+    EXPECT_EQ(duplicateCodeMessage(4), "Поторяющийся Код в позиции №4 будет удален!");
+}
+
 }  // namespace
 }  // namespace livna::setka
