@@ -16,6 +16,7 @@ struct LinkContext {
     SystemVariant chosenVariant = SystemVariant::Kvm1;  ///< the main window's radio button
     bool demoMode = false;
     int configByte = 0;
+    int deviceType = 0;   ///< byte 2 of the latest checked connect reply (9 or 10)
     int versionCode = 0;  ///< the current VersionCode
     /// The version code was matched for the open editor: set by the version check when the
     /// panel's major number is the chosen variant, and by an image shown from that panel;
