@@ -9,6 +9,11 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include "gui_harness.h"
 #include "panelsim/memory_serial_line.h"
 #include "panelsim/panel_board.h"
@@ -25,29 +30,35 @@ namespace {
 
 constexpr int kWaitMs = 10000;
 
-/// The program's port onto the simulated line: closing it closes this port only, so that the
-/// line serves the next "Выполнить" or "Установить связь".
+/// The program's port onto the simulated line in use: closing it closes this port only, so that
+/// the line serves the next "Выполнить" or "Установить связь". Paced, each byte read takes a
+/// millisecond of real time, so that a chain can be caught while it runs.
 class LinePort : public LinkPort {
 public:
-    explicit LinePort(LinkPort& line) : m_line(line) {}
+    LinePort(std::atomic<LinkPort*>& line, std::atomic<bool>& paced) : m_line(line), m_paced(paced) {}
     PortKind kind() const override { return PortKind::Com; }
-    IoOutcome writeByte(std::uint8_t b) override { return m_open ? m_line.writeByte(b) : closed(); }
-    ByteRead readByte() override { return m_open ? m_line.readByte() : ByteRead{closed()}; }
+    IoOutcome writeByte(std::uint8_t b) override { return m_open ? line().writeByte(b) : closed(); }
+    ByteRead readByte() override {
+        if (m_paced) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return m_open ? line().readByte() : ByteRead{closed()};
+    }
     IoOutcome writeBlock(std::span<const std::uint8_t, 4> b) override {
-        return m_open ? m_line.writeBlock(b) : closed();
+        return m_open ? line().writeBlock(b) : closed();
     }
     BlockRead readBlock(std::span<std::uint8_t, 4> b) override {
-        return m_open ? m_line.readBlock(b) : BlockRead{closed()};
+        return m_open ? line().readBlock(b) : BlockRead{closed()};
     }
-    IoOutcome purge() override { return m_open ? m_line.purge() : closed(); }
-    void cancel() override { m_line.cancel(); }
-    void rearm() override { m_line.rearm(); }
+    IoOutcome purge() override { return m_open ? line().purge() : closed(); }
+    void cancel() override { line().cancel(); }
+    void rearm() override { line().rearm(); }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
 
 private:
     static IoOutcome closed() { return {IoStatus::Closed, "closed"}; }
-    LinkPort& m_line;
+    LinkPort& line() { return *m_line.load(); }
+    std::atomic<LinkPort*>& m_line;
+    std::atomic<bool>& m_paced;
     std::atomic<bool> m_open{true};
 };
 
@@ -71,7 +82,7 @@ struct Bench {
     PortOpener opener() {
         return [this](PortKind, int) -> PortOpenResult {
             ++opens;
-            return {std::make_unique<LinePort>(line), {}};
+            return {std::make_unique<LinePort>(active, paced), {}};
         };
     }
     void choose(const char* variant) {
@@ -88,10 +99,21 @@ struct Bench {
         return out;
     }
 
+    /// From now on the panel plays faults (between two chains only).
+    void playFaults(panelsim::SetkaFaults faults) {
+        faultyProtocol = std::make_unique<panelsim::SetkaPanelProtocol>(board, std::move(faults));
+        faultyLine = std::make_unique<panelsim::MemorySerialLine>(*faultyProtocol, clock);
+        active = faultyLine.get();
+    }
+
     RecordingSleeper clock;
     panelsim::PanelBoard board;
     panelsim::SetkaPanelProtocol protocol;
     panelsim::MemorySerialLine line;
+    std::unique_ptr<panelsim::SetkaPanelProtocol> faultyProtocol;
+    std::unique_ptr<panelsim::MemorySerialLine> faultyLine;
+    std::atomic<LinkPort*> active{&line};
+    std::atomic<bool> paced{false};
     ScriptedDialogService dialogs;
     RecordingLauncher launcher;
     int opens = 0;
@@ -297,7 +319,7 @@ private slots:
         clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
             TL640Form* e = asEditor(modal);
             QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
-            typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("45"));
+            typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
             const std::optional<SettingsImage> expected = e->GatherImage();
             QVERIFY(expected.has_value());
             b.takeRequests();
@@ -316,7 +338,175 @@ private slots:
             click(e, QStringLiteral("ReadButton"));
             QTRY_COMPARE_WITH_TIMEOUT(status(e), readDone("1.9"), kWaitMs);
             QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
-            QCOMPARE(control<QLineEdit>(e, "DelayEdit")->text(), QStringLiteral("45"));
+            QCOMPARE(control<QLineEdit>(e, "DelayEdit")->text(), QStringLiteral("33"));
+            e->close();
+        });
+    }
+
+    void connect_noAnswerToTenAttempts_boxIdlePortClosed() {
+        panelsim::SetkaFaults silent;
+        silent.answerFrom = 11;
+        Bench b(32, 9, silent);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_COMPARE_WITH_TIMEOUT(b.dialogs.messages().size(), std::size_t{1}, kWaitMs);
+            QCOMPARE(b.dialogs.messages()[0].text, std::string("Нет ответа от прибора"));
+            QCOMPARE(status(e), QStringLiteral("Нет ответа от прибора"));
+            QVERIFY(linkButtons(e, false));
+            QTRY_VERIFY_WITH_TIMEOUT(b.form.ports().port(PortKind::Com) == nullptr, kWaitMs);
+            QVERIFY(b.takeRequests().isEmpty());
+            e->close();
+        });
+    }
+
+    void connect_anotherDeviceType_boxAndTheEditorCloses() {
+        Bench b(32, 7);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            QPointer<QWidget> e = modal;
+            QTRY_VERIFY_WITH_TIMEOUT(!e || !e->isVisible(), kWaitMs);
+        });
+        QCOMPARE(b.dialogs.messages().size(), std::size_t{1});
+        QCOMPARE(b.dialogs.messages()[0].text, std::string("Подключенный прибор имеет другой тип"));
+        QVERIFY(b.form.ports().port(PortKind::Com) == nullptr);
+        QVERIFY(b.form.context().shortcutsActive && !b.form.context().editorActive);
+    }
+
+    void read_settingsFailAfterTheCodes_nothingApplied() {
+        Bench b(19);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            const std::optional<SettingsImage> codesBefore = e->GatherCodes();
+            QVERIFY(codesBefore.has_value());
+            typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
+            // Other codes on the panel, and settings that arrive broken.
+            for (std::size_t i = 0; i < 256; ++i) b.board.block(panelsim::kSetkaCodesFirstBlock)[i] ^= 0x0F;
+            panelsim::SetkaFaults broken;
+            broken.crcSettings = true;
+            b.playFaults(broken);
+            b.takeRequests();
+            click(e, QStringLiteral("ReadButton"));
+            QTRY_COMPARE_WITH_TIMEOUT(status(e), QStringLiteral("Ошибка: Dallas CRC"), kWaitMs);
+            QTest::qWait(50);
+            QCOMPARE(b.takeRequests(), (QStringList{"93 config 63", "91 config 63"}));
+            QCOMPARE(control<QLineEdit>(e, "DelayEdit")->text(), QStringLiteral("33"));
+            QCOMPARE(e->GatherCodes()->values(), codesBefore->values());
+            QVERIFY(!enabled(e, "ReadButton") && !enabled(e, "WriteButton") && enabled(e, "CancelButton"));
+            e->close();
+        });
+    }
+
+    void write_settingsRefusedAfterTheCodes_boxNewCodesOldSettings() {
+        Bench b(19);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            const SettingsImage before = b.board.image();
+            const std::vector<std::int32_t> settingsBefore(before.values().begin(),
+                                                           before.values().begin() + 1024);
+            typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
+            const std::optional<SettingsImage> codes = e->GatherCodes();
+            // The panel's codes differ from the editor's until the write.
+            for (std::size_t i = 0; i < 256; ++i) b.board.block(panelsim::kSetkaCodesFirstBlock)[i] ^= 0x0F;
+            QVERIFY(codes.has_value());
+            panelsim::SetkaFaults refusing;
+            refusing.writeSettingsRefused = true;
+            b.playFaults(refusing);
+            click(e, QStringLiteral("WriteButton"));
+            QTRY_COMPARE_WITH_TIMEOUT(b.dialogs.messages().size(), std::size_t{1}, kWaitMs);
+            QCOMPARE(b.dialogs.messages()[0].text,
+                     std::string("Прибор принял новые коды, настройки в нём остались прежними. Повторите "
+                                 "запись конфигурации в прибор."));
+            const SettingsImage after = b.board.image();
+            QVERIFY(std::equal(settingsBefore.begin(), settingsBefore.end(), after.values().begin()));
+            for (std::size_t i = 0; i < 1024; ++i) {
+                const auto onBoard = b.board.block(panelsim::kSetkaCodesFirstBlock + i / 256)[i % 256];
+                QVERIFY2(onBoard == ((*codes)[i] & 0xFF), qPrintable(QString::number(i)));
+            }
+            e->close();
+        });
+    }
+
+    void connect_afterAFirmwareChange_factorySettingsWrittenWithoutARead() {
+        Bench b(32);
+        b.choose("RPYKVM4");
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
+            click(e, QStringLiteral("WriteButton"));
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "WriteButton"), kWaitMs);
+            const SettingsImage edited = b.board.image();
+
+            click(e, QStringLiteral("CancelButton"));
+            b.form.exchange()->firmwareChanged = true;
+            b.takeRequests();
+            click(e, QStringLiteral("ConnectButton"));
+            QTRY_COMPARE_WITH_TIMEOUT(
+                status(e), QStringLiteral("ППКОП Ливна-640 версия v 3.2  Запись конфигурации завершена"),
+                kWaitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "WriteButton"), kWaitMs);
+            QCOMPARE(b.takeRequests(), (QStringList{"91 config 63", "94 config 63", "92 config 63"}));
+            QVERIFY(!b.form.exchange()->firmwareChanged);
+            QCOMPARE(b.form.context().versionCode, 32);
+            QVERIFY(b.board.image().values() != edited.values());
+            const std::optional<SettingsImage> shown = e->GatherImage();
+            QVERIFY(shown.has_value());
+            const SettingsImage onBoard = b.board.image();
+            for (std::size_t i = 0; i < 1024; ++i)
+                QVERIFY2((onBoard[i] & 0xFF) == ((*shown)[i] & 0xFF), qPrintable(QString::number(i)));
+            e->close();
+        });
+    }
+
+    void cancel_duringARead_theChainStopsAndShowsNothingMore() {
+        Bench b(17);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            b.paced = true;
+            click(e, QStringLiteral("ReadButton"));
+            QTest::qWait(100);  // inside the codes frame
+            const auto before = std::chrono::steady_clock::now();
+            click(e, QStringLiteral("CancelButton"));
+            const auto stopped = std::chrono::steady_clock::now() - before;
+            QVERIFY2(stopped < std::chrono::milliseconds(150),
+                     qPrintable(QString::number(std::chrono::duration<double, std::milli>(stopped).count())));
+            QTest::qWait(300);
+            QCOMPARE(status(e), QStringLiteral("Нет связи с прибором"));
+            QVERIFY(linkButtons(e, false));
+            QCOMPARE(b.takeRequests(),
+                     (QStringList{"91 config 00", "93 config 63", "91 config 63", "93 config 63"}));
+
+            b.paced = false;
+            click(e, QStringLiteral("ConnectButton"));
+            QTRY_COMPARE_WITH_TIMEOUT(status(e), readDone("1.7"), kWaitMs);
+            QCOMPARE(b.takeRequests().value(0), QStringLiteral("91 config 63"));
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            e->close();
+        });
+    }
+
+    void close_duringARead_nothingAfterIt_portFreeForTheNextExecute() {
+        Bench b(17);
+        QPointer<QLabel> statusLine;
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            b.paced = true;
+            click(e, QStringLiteral("ReadButton"));
+            QTest::qWait(100);
+            e->close();
+        });
+        QVERIFY(b.form.ports().port(PortKind::Com) == nullptr);
+        QTest::qWait(200);  // a chain still running would hand something over now
+        b.paced = false;
+        b.takeRequests();
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_COMPARE_WITH_TIMEOUT(status(e), readDone("1.7"), kWaitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            QCOMPARE(b.takeRequests(), (QStringList{"91 config 63", "93 config 63", "91 config 63"}));
             e->close();
         });
     }
