@@ -279,23 +279,21 @@ void L640Exchange::WriteButtonClick() {
 
 void L640Exchange::fullWrite() {
     const SystemVariant variant = editorVariant(context());
-    if (variant == SystemVariant::Kv4) {
-        if (m_editor.RemoveDuplicateCodes() == -1) return;
-    } else {
-        // The key and code checks of variants 1 and 3 come here: CheckKeys, then CheckCodes,
-        // each stopping the write on -1.
-    }
+    if (variant == SystemVariant::Kv4 && m_editor.RemoveDuplicateCodes() == -1) return;
+    // TODO(CheckKeys, CheckCodes): variants 1 and 3 run CheckKeys, then CheckCodes here, each
+    // stopping the write on -1; the editor does not have them yet.
+    // Both images are taken before the first byte goes: a gather that refuses sends nothing and
+    // leaves the buttons as they were.
+    std::optional<SettingsImage> codes = m_editor.GatherCodes();
+    if (!codes) return;
+    std::optional<SettingsImage> settings = m_editor.GatherImage();
+    if (!settings) return;
     m_editor.names().get<QWidget>(QStringLiteral("ReadButton"))->setEnabled(false);
     m_editor.names().get<QWidget>(QStringLiteral("WriteButton"))->setEnabled(false);
     setStatus(m_title + "  Запись конфигурации в прибор...");
     setMode(onlineMode());
     m_editor.pageControl()->setCurrentWidget(m_editor.names().get<QWidget>(QStringLiteral("TabSheetRazdel")));
     m_editor.pageControl()->setEnabled(false);
-    // Both images are taken before the first byte goes: a gather that refuses sends nothing.
-    std::optional<SettingsImage> codes = m_editor.GatherCodes();
-    if (!codes) return;
-    std::optional<SettingsImage> settings = m_editor.GatherImage();
-    if (!settings) return;
     start(ChainRequest::write(context().configByte, {codes->values().begin(), codes->values().end()},
                               {settings->values().begin(), settings->values().end()}),
           [this](ChainOutcome outcome) { writeEnded(std::move(outcome)); });

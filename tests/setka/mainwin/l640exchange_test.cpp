@@ -26,6 +26,8 @@ using namespace livna;
 using namespace livna::setka;
 using namespace livna::test;
 
+Q_DECLARE_METATYPE(livna::MsgAnswer)
+
 namespace {
 
 constexpr int kWaitMs = 10000;
@@ -81,6 +83,7 @@ struct Bench {
     }
     PortOpener opener() {
         return [this](PortKind, int) -> PortOpenResult {
+            if (opensFail) return {nullptr, "No such device"};
             ++opens;
             return {std::make_unique<LinePort>(active, paced), {}};
         };
@@ -116,7 +119,8 @@ struct Bench {
     std::atomic<bool> paced{false};
     ScriptedDialogService dialogs;
     RecordingLauncher launcher;
-    int opens = 0;
+    int opens = 0;  ///< ports opened
+    bool opensFail = false;
     TMainForm form{dialogs, launcher, opener()};
 };
 
@@ -252,18 +256,22 @@ private slots:
         QTest::addColumn<QString>("variant");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("version");
-        QTest::newRow("5 chosen, 1.7") << "RPYKV4" << 17 << "1.7";
-        QTest::newRow("1 chosen, 3.2") << "RPYKVM1" << 32 << "3.2";
-        QTest::newRow("3 chosen, code 0") << "RPYKVM4" << 0 << "0.0";
-        QTest::newRow("3 chosen, code 255") << "RPYKVM4" << 255 << "2.255";
+        QTest::addColumn<MsgAnswer>("answer");
+        QTest::newRow("5 chosen, 1.7") << "RPYKV4" << 17 << "1.7" << MsgAnswer::No;
+        QTest::newRow("1 chosen, 3.2") << "RPYKVM1" << 32 << "3.2" << MsgAnswer::No;
+        QTest::newRow("3 chosen, code 0") << "RPYKVM4" << 0 << "0.0" << MsgAnswer::No;
+        QTest::newRow("3 chosen, code 255") << "RPYKVM4" << 255 << "2.255" << MsgAnswer::No;
+        // No firmware change is built in yet: Yes leaves the link as No does.
+        QTest::newRow("Yes, no firmware change") << "RPYKV4" << 17 << "1.7" << MsgAnswer::Yes;
     }
     void execute_firmwareOfAnotherVariant_questionAndNo_linkStaysOpenBusy() {
         QFETCH(QString, variant);
         QFETCH(int, code);
         QFETCH(QString, version);
+        QFETCH(MsgAnswer, answer);
         Bench b(static_cast<unsigned>(code));
         b.choose(variant.toLatin1().constData());
-        b.dialogs.answerNext(MsgAnswer::No);
+        b.dialogs.answerNext(answer);
         clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
             TL640Form* e = asEditor(modal);
             QTRY_COMPARE_WITH_TIMEOUT(b.dialogs.messages().size(), std::size_t{1}, kWaitMs);
@@ -297,15 +305,24 @@ private slots:
             TL640Form* e = asEditor(modal);
             QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
             b.takeRequests();
-            click(e, QStringLiteral("CancelButton"));
-            QVERIFY(linkButtons(e, false));
+            pressKey(e, Qt::Key_F5);  // "Разорвать связь F5"
+            QTRY_VERIFY_WITH_TIMEOUT(linkButtons(e, false), kWaitMs);
             QCOMPARE(status(e), QStringLiteral("Нет связи с прибором"));
             QCOMPARE(mode(e), QStringLiteral("Режим <on-line>."));
             QVERIFY(!e->pageControl()->isEnabled());
             QVERIFY(b.form.ports().port(PortKind::Com) == nullptr);
 
+            // A port that does not open: its message, and busy until "Разорвать связь".
+            b.opensFail = true;
             click(e, QStringLiteral("ConnectButton"));
+            QCOMPARE(b.dialogs.messages().size(), std::size_t{1});
+            QCOMPARE(b.dialogs.messages()[0].text, openFailureMessage(PortKind::Com, 1));
             QVERIFY(linkButtons(e, true));
+            click(e, QStringLiteral("CancelButton"));
+            QVERIFY(linkButtons(e, false));
+
+            b.opensFail = false;
+            pressKey(e, Qt::Key_F4);  // "Установить связь F4"
             QTRY_COMPARE_WITH_TIMEOUT(status(e), readDone("1.7"), kWaitMs);
             QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
             QCOMPARE(b.takeRequests(), (QStringList{"91 config 63", "93 config 63", "91 config 63"}));
