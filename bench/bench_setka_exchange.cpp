@@ -4,10 +4,8 @@
 // settling 300 ms, the connect's 2000 ms pause and 5 bytes, the version read of one block
 // (265 bytes), and the 4 + 4 read (2066 bytes), at 10/1200 s a byte: about 21.77 s. The write:
 // 2066 bytes, about 17.22 s. A ratio near 1 means the program adds next to nothing to the line.
-#include <unistd.h>
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -15,18 +13,14 @@
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
-#include <thread>
 
 #include "common/dialog_service.h"
 #include "common/launcher.h"
-#include "panelsim/pty_publisher.h"
-#include "panelsim/setka_panel_protocol.h"
 #include "setka/editor/l640.h"
 #include "setka/link/link_port.h"
 #include "setka/mainwin/mainunit.h"
+#include "setka_pty_panel.h"
 
 namespace {
 
@@ -44,42 +38,6 @@ public:
     bool openDocument(const std::string&) override { return true; }
 };
 
-/// A setka panel (type 9, firmware 3.2) published as COM1 under a private root.
-class PtyPanel {
-public:
-    PtyPanel() : m_board(config()), m_protocol(m_board) {
-        panelsim::seedSetkaBoard(m_board, 32);
-        char tmpl[] = "/tmp/bench-setka-exchange-XXXXXX";
-        if (::mkdtemp(tmpl) == nullptr) std::abort();
-        m_root = tmpl;
-        std::string error;
-        m_publisher =
-            panelsim::PtyPanelPublisher::publish(m_root, 1, m_protocol, panelsim::LineOptions{}, error);
-        if (!m_publisher) std::abort();
-        m_thread = std::thread([this] { m_publisher->serve(); });
-    }
-    ~PtyPanel() {
-        m_publisher->requestStop();
-        m_thread.join();
-        m_publisher.reset();
-        std::filesystem::remove_all(m_root);
-    }
-    const std::string& root() const { return m_root; }
-
-private:
-    static panelsim::PanelConfig config() {
-        panelsim::PanelConfig c;
-        c.typeCode = 9;
-        c.versionCode = 32;
-        return c;
-    }
-    panelsim::PanelBoard m_board;
-    panelsim::SetkaPanelProtocol m_protocol;
-    std::string m_root;
-    std::unique_ptr<panelsim::PtyPanelPublisher> m_publisher;
-    std::thread m_thread;
-};
-
 /// Calls done once the status line of editor ends with text, polling from the event loop.
 void whenStatus(TL640Form* editor, const QString& text, std::function<void()> done) {
     auto* poll = new QTimer(editor);
@@ -94,7 +52,7 @@ void whenStatus(TL640Form* editor, const QString& text, std::function<void()> do
 }
 
 void BM_ExecuteReadThenWrite(benchmark::State& state) {
-    PtyPanel panel;
+    bench::SetkaPtyPanel panel(panelsim::LineOptions{});
     ScriptedDialogService dialogs;
     NoLauncher launcher;
     const PortBackends backends{panel.root(), nullptr, nullptr};

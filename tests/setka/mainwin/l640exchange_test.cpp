@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "gui_harness.h"
@@ -144,6 +145,15 @@ bool linkButtons(TL640Form* e, bool busy) {
     return !enabled(e, "WriteButton") && !enabled(e, "ReadButton") && enabled(e, "ConnectButton") == !busy &&
            enabled(e, "CancelButton") == busy;
 }
+/// "Выполнить", then body once the editor has read the panel; body closes the editor.
+void whileRead(Bench& b, const std::function<void(TL640Form*)>& body) {
+    clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+        TL640Form* e = asEditor(modal);
+        QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        body(e);
+    });
+}
+
 QString readDone(const QString& version) {
     return QStringLiteral("ППКОП Ливна-640 версия v ") + version +
            QStringLiteral("  Чтение конфигурации завершено");
@@ -239,9 +249,7 @@ private slots:
     void execute_variant3Firmware32_bordersFixedAndDisabled() {
         Bench b(32);
         b.choose("RPYKVM4");
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             const std::array<int, 8> items{0, 3, 4, 7, 8, 11, 12, 15};
             for (int i = 1; i <= 8; ++i) {
                 auto* border = control<QComboBox>(e, QStringLiteral("Border%1").arg(i));
@@ -301,9 +309,7 @@ private slots:
 
     void cancel_breaksTheLink_thenConnectReadsAgainWithTheMatchedByte() {
         Bench b(17);
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             b.takeRequests();
             pressKey(e, Qt::Key_F5);  // "Разорвать связь F5"
             QTRY_VERIFY_WITH_TIMEOUT(linkButtons(e, false), kWaitMs);
@@ -333,9 +339,7 @@ private slots:
 
     void write_editedSettings_reachTheBoard_andReadBack() {
         Bench b(19);
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
             const std::optional<SettingsImage> expected = e->GatherImage();
             QVERIFY(expected.has_value());
@@ -390,9 +394,7 @@ private slots:
 
     void read_settingsFailAfterTheCodes_nothingApplied() {
         Bench b(19);
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             const std::optional<SettingsImage> codesBefore = e->GatherCodes();
             QVERIFY(codesBefore.has_value());
             typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
@@ -415,9 +417,7 @@ private slots:
 
     void write_settingsRefusedAfterTheCodes_boxNewCodesOldSettings() {
         Bench b(19);
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             const SettingsImage before = b.board.image();
             const std::vector<std::int32_t> settingsBefore(before.values().begin(),
                                                            before.values().begin() + 1024);
@@ -447,9 +447,7 @@ private slots:
     void connect_afterAFirmwareChange_factorySettingsWrittenWithoutARead() {
         Bench b(32);
         b.choose("RPYKVM4");
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
             click(e, QStringLiteral("WriteButton"));
             QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "WriteButton"), kWaitMs);
@@ -478,9 +476,7 @@ private slots:
 
     void cancel_duringARead_theChainStopsAndShowsNothingMore() {
         Bench b(17);
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             b.paced = true;
             click(e, QStringLiteral("ReadButton"));
             QTest::qWait(100);  // inside the codes frame
@@ -507,9 +503,7 @@ private slots:
     void close_duringARead_nothingAfterIt_portFreeForTheNextExecute() {
         Bench b(17);
         QPointer<QLabel> statusLine;
-        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
-            TL640Form* e = asEditor(modal);
-            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+        whileRead(b, [&](TL640Form* e) {
             b.paced = true;
             click(e, QStringLiteral("ReadButton"));
             QTest::qWait(100);
