@@ -33,11 +33,6 @@ constexpr double kConnectPauseMs = 2000;
 constexpr double kReadLineMs = kOpenMs + kConnectPauseMs + (5 + 265 + 2066) * panelsim::kByteTimeMs;
 constexpr double kWriteLineMs = 2066 * panelsim::kByteTimeMs;
 
-class NoLauncher : public Launcher {
-public:
-    bool openDocument(const std::string&) override { return true; }
-};
-
 /// Calls done once the status line of editor ends with text, polling from the event loop.
 void whenStatus(TL640Form* editor, const QString& text, std::function<void()> done) {
     auto* poll = new QTimer(editor);
@@ -54,7 +49,7 @@ void whenStatus(TL640Form* editor, const QString& text, std::function<void()> do
 void BM_ExecuteReadThenWrite(benchmark::State& state) {
     bench::SetkaPtyPanel panel(panelsim::LineOptions{});
     ScriptedDialogService dialogs;
-    NoLauncher launcher;
+    RecordingLauncher launcher;
     const PortBackends backends{panel.root(), nullptr, nullptr};
     TMainForm form(dialogs, launcher, [&backends](PortKind kind, int comNumber) {
         return openLinkPort(kind, comNumber, backends);
