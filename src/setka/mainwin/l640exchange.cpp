@@ -163,6 +163,8 @@ void L640Exchange::showEvent(const LinkEvent& event) {
 
 void L640Exchange::ConnectButtonClick() {
     context().versionCheckPending = true;
+    // StartLink stops a chain still on the port and closes it before opening it again, so that
+    // no worker of the earlier link shares the line with the new one.
     if (StartLink(context())) {
         startConnect();
     } else {
