@@ -20,6 +20,7 @@
 #include "panelsim/panel_board.h"
 #include "panelsim/setka_panel_protocol.h"
 #include "setka/editor/l640.h"
+#include "setka/link/fake_ftdi_api.h"
 #include "setka/mainwin/l640exchange.h"
 #include "setka/mainwin/mainunit.h"
 
@@ -520,6 +521,45 @@ private slots:
             QCOMPARE(b.takeRequests(), (QStringList{"91 config 63", "93 config 63", "91 config 63"}));
             e->close();
         });
+    }
+    void usb_fullCycleOverTheBridge() {
+        RecordingSleeper clock;
+        panelsim::PanelBoard board(Bench::config(9, 32));
+        panelsim::seedSetkaBoard(board, 32);
+        panelsim::SetkaPanelProtocol protocol(board);
+        FakeFtdiApi ftdi(
+            clock, [&protocol](std::span<const std::uint8_t> bytes, double timeMs,
+                               std::vector<std::uint8_t>& out) { protocol.receive(bytes, timeMs, out); });
+        const PortBackends backends{"", &ftdi, &clock};
+        ScriptedDialogService dialogs;
+        RecordingLauncher launcher;
+        TMainForm form(dialogs, launcher, [&backends](PortKind kind, int comNumber) {
+            return openLinkPort(kind, comNumber, backends);
+        });
+        form.setLinkPauses(&clock);
+        showWindow(&form);
+        click(&form, QStringLiteral("RPYKVM4"));  // "USB" is chosen at start
+        clickAndDrive(&form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_COMPARE_WITH_TIMEOUT(status(e), readDone("3.2"), kWaitMs);
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("33"));
+            const std::optional<SettingsImage> written = e->GatherImage();
+            QVERIFY(written.has_value());
+            click(e, QStringLiteral("WriteButton"));
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "WriteButton"), kWaitMs);
+            const SettingsImage onBoard = board.image();
+            for (std::size_t i = 0; i < 1024; ++i)
+                QVERIFY2((onBoard[i] & 0xFF) == ((*written)[i] & 0xFF), qPrintable(QString::number(i)));
+            typeInto(e, QStringLiteral("DelayEdit"), QStringLiteral("7"));
+            click(e, QStringLiteral("ReadButton"));
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "ReadButton"), kWaitMs);
+            QCOMPARE(control<QLineEdit>(e, "DelayEdit")->text(), QStringLiteral("33"));
+            e->close();
+        });
+        QVERIFY(form.ports().port(PortKind::Usb) == nullptr);
+        QVERIFY(dialogs.messages().empty());
+        form.hide();
     }
 };
 
