@@ -18,8 +18,8 @@ class SetkaPtyPanel {
 public:
     explicit SetkaPtyPanel(panelsim::LineOptions line) : m_board(config()), m_protocol(m_board) {
         panelsim::seedSetkaBoard(m_board, panelsim::kSetkaDefaultVersion);
-        char tmpl[] = "/tmp/bench-setka-XXXXXX";
-        if (::mkdtemp(tmpl) == nullptr) std::abort();
+        std::string tmpl = (std::filesystem::temp_directory_path() / "bench-setka-XXXXXX").string();
+        if (::mkdtemp(tmpl.data()) == nullptr) std::abort();
         m_root = tmpl;
         std::string error;
         m_publisher = panelsim::PtyPanelPublisher::publish(m_root, 1, m_protocol, line, error);
