@@ -13,10 +13,9 @@
 #include <future>
 #include <thread>
 
-#include "panelsim/pty_publisher.h"
-#include "panelsim/setka_panel_protocol.h"
 #include "setka/link/link_chain.h"
 #include "setka/link/serial_port.h"
+#include "setka_pty_panel.h"
 
 namespace {
 
@@ -32,35 +31,6 @@ public:
     void post(const LinkEvent&, std::stop_token) override {}
 };
 
-/// A simulated panel published as COM1 under a private root, served on its own thread.
-class PtyPanel {
-public:
-    explicit PtyPanel(panelsim::LineOptions line) : m_board(panelsim::PanelConfig{}), m_protocol(m_board) {
-        panelsim::seedSetkaBoard(m_board, 32);
-        char tmpl[] = "/tmp/bench-setka-link-XXXXXX";
-        if (::mkdtemp(tmpl) == nullptr) std::abort();
-        m_root = tmpl;
-        std::string error;
-        m_publisher = panelsim::PtyPanelPublisher::publish(m_root, 1, m_protocol, line, error);
-        if (!m_publisher) std::abort();
-        m_thread = std::thread([this] { m_publisher->serve(); });
-    }
-    ~PtyPanel() {
-        m_publisher->requestStop();
-        m_thread.join();
-        m_publisher.reset();
-        std::filesystem::remove_all(m_root);
-    }
-    const std::string& root() const { return m_root; }
-
-private:
-    panelsim::PanelBoard m_board;
-    panelsim::SetkaPanelProtocol m_protocol;
-    std::string m_root;
-    std::unique_ptr<panelsim::PtyPanelPublisher> m_publisher;
-    std::thread m_thread;
-};
-
 ChainOutcome runChain(LinkPort& port, ChainRequest request) {
     NoSink sink;
     std::promise<ChainOutcome> done;
@@ -72,7 +42,7 @@ ChainOutcome runChain(LinkPort& port, ChainRequest request) {
 
 void exchange(benchmark::State& state, bool paced, bool write) {
     panelsim::LineOptions line = paced ? panelsim::LineOptions{} : panelsim::LineOptions::fast();
-    PtyPanel panel(line);
+    bench::SetkaPtyPanel panel(line);
     RecordingSleeper settle;
     auto opened = openSerialPort(panel.root(), 1, settle);
     if (!opened.port) {

@@ -210,6 +210,47 @@ void TL640Form::LayOut(SystemVariant variant, std::optional<int> minor) {
     }
 }
 
+void TL640Form::LayOutOnline(SystemVariant variant, int minor) {
+    LayOut(variant, minor);
+    auto show = [&](const char* name, bool shown) {
+        m_names.get<QWidget>(QString::fromLatin1(name))->setVisible(shown);
+    };
+    auto thirdType = [&](bool shown) {
+        for (const PartitionWidgets& p : m_partitions) p.type[2]->setVisible(shown);
+        show("Label1520", shown);
+    };
+    if (variant == SystemVariant::Kvm1) {
+        thirdType(false);
+        if (minor <= 6) {
+            for (const char* name : {"GroupBox21", "GSMkom"}) show(name, false);
+            setTabShown(QStringLiteral("TabSheetNameRzd"), false);
+        }
+        if (minor == 7) {
+            show("GroupBox21", false);
+            show("GSMkom", true);
+            setTabShown(QStringLiteral("TabSheetNameRzd"), false);
+        }
+        if (minor <= 8)
+            for (const char* name : {"kom671", "MemRazd"}) show(name, false);
+        if (minor >= 9) thirdType(true);
+    }
+    if (variant == SystemVariant::Kvm4) {
+        if (minor <= 2) {
+            for (std::size_t b = 0; b < m_borders.size(); ++b) {
+                m_borders[b]->setCurrentIndex(kStandardBorders[b]);
+                m_borders[b]->setEnabled(false);
+            }
+            m_view.kvm.borders = kStandardBorders;
+            show("GroupBox36", false);
+            thirdType(false);
+        }
+        if (minor <= 1) setTabShown(QStringLiteral("TabSheetSysNum"), false);
+        if (minor <= 3)
+            for (const char* name : {"kom671", "MemRazd"}) show(name, false);
+    }
+    // Variant 5 keeps the demo layout; the version shows through VersionLabel.
+}
+
 // ---- image <-> controls ----------------------------------------------------------------------
 
 void TL640Form::showView() {

@@ -79,6 +79,10 @@ public:
     /// Shows, hides, enables and captions the controls for a system variant. The firmware's
     /// minor number is kept for the on-line rows, which the exchange adds.
     void LayOut(setka::SystemVariant variant, std::optional<int> minor = std::nullopt);
+    /// The layout for a panel's firmware: the demo layout of the variant, then what the firmware's
+    /// minor number hides, shows or fixes, later rows winning. Only differences are applied, so
+    /// controls an earlier firmware hid stay hidden.
+    void LayOutOnline(setka::SystemVariant variant, int minor);
 
     // ---- image <-> controls ------------------------------------------------------------------
 

@@ -21,6 +21,7 @@ struct LinkContext {
     /// panel's major number is the chosen variant, and by an image shown from that panel;
     /// cleared when an editor opens, so that a code left by an earlier editor picks nothing.
     bool versionMatched = false;
+    int deviceType = 0;                 ///< byte 2 of the latest checked connect reply (9 or 10)
     PortKind portKind = PortKind::Usb;  ///< "COM" or "USB"
     int portNumber = 1;                 ///< COMn: PortNumber item + 1
     bool editorActive = false;          ///< an editor window is open

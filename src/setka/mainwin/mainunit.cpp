@@ -26,6 +26,7 @@
 #include <algorithm>
 
 #include "setka/editor/l640.h"
+#include "setka/mainwin/l640exchange.h"
 #include "ui/help_links.h"
 #include "ui/hints.h"
 #include "ui/platform.h"
@@ -322,6 +323,8 @@ void TMainForm::Livna640Click() {
                 editor->names().get<QWidget>(QString::fromLatin1(name))->setEnabled(false);
             editor->names().get<QWidget>(QStringLiteral("CancelButton"))->setEnabled(true);
             m_context.shortcutsActive = false;
+            m_exchange = std::make_unique<L640Exchange>(*editor, m_dialogs, m_linkPauses);
+            m_exchange->startConnect();
         }
     }
     if (!editor) {
@@ -375,6 +378,8 @@ void TMainForm::runEditor(std::unique_ptr<TL640Form> editor) {
     if (editor->isVisible()) loop.exec();
     m_editor = nullptr;
     editor->removeEventFilter(&watch);
+    // The chain stops before the window goes: nothing of it reaches a destroyed editor.
+    m_exchange.reset();
     editor.reset();
     editorClosed();
 }

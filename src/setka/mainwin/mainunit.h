@@ -20,6 +20,7 @@ class QRadioButton;
 
 namespace livna {
 
+class L640Exchange;
 class TL640Form;
 
 /// The help files the main window opens (beside the program).
@@ -55,6 +56,10 @@ public:
     setka::SystemVariant selectedVariant() const;
     /// The editor while it is open, otherwise null.
     TL640Form* editor() const { return m_editor; }
+    /// The exchange of the open on-line editor, otherwise null.
+    L640Exchange* exchange() const { return m_exchange.get(); }
+    /// The pauses of the link's chains: a virtual clock in tests; null (real pauses) by default.
+    void setLinkPauses(Sleeper* pauses) { m_linkPauses = pauses; }
     /// Whether the desktop shows WinHelp files (the platform's answer unless a test says otherwise).
     void setWinHelpShown(bool shown) { m_winHelpShown = shown; }
 
@@ -87,6 +92,8 @@ private:
     setka::LinkContext m_context;
     NameIndex m_names;
     TL640Form* m_editor = nullptr;
+    std::unique_ptr<L640Exchange> m_exchange;  // goes before its editor
+    Sleeper* m_linkPauses = nullptr;
     bool m_winHelpShown = false;
 
     QLabel* m_version = nullptr;
