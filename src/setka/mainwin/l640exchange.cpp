@@ -281,9 +281,12 @@ void L640Exchange::WriteButtonClick() {
 
 void L640Exchange::fullWrite() {
     const SystemVariant variant = editorVariant(context());
-    if (variant == SystemVariant::Kv4 && m_editor.RemoveDuplicateCodes() == -1) return;
-    // TODO(CheckKeys, CheckCodes): variants 1 and 3 run CheckKeys, then CheckCodes here, each
-    // stopping the write on -1; the editor does not have them yet.
+    // The checks of the variant: a problem told (−1) sends nothing.
+    if (variant == SystemVariant::Kv4) {
+        if (m_editor.RemoveDuplicateCodes() == -1) return;
+    } else if (m_editor.CheckKeys() == -1 || m_editor.CheckCodes() == -1) {
+        return;
+    }
     // Both images are taken before the first byte goes: a gather that refuses sends nothing and
     // leaves the buttons as they were.
     std::optional<SettingsImage> codes = m_editor.GatherCodes();

@@ -371,6 +371,26 @@ private slots:
         });
     }
 
+    void write_aCheckAnsweredNo_sendsNothing() {
+        Bench b(19);
+        whileRead(b, [&](TL640Form* e) {
+            // A code without authority: CheckCodes asks, and No stops the write.
+            control<QLineEdit>(e, "NumKodEdit")->setText(QStringLiteral("1"));
+            control<QLineEdit>(e, "kod1")->setText(QStringLiteral("123"));
+            b.takeRequests();
+            const std::size_t before = b.dialogs.messages().size();
+            b.dialogs.answerNext(MsgAnswer::No);
+            click(e, QStringLiteral("WriteButton"));
+            const std::vector<MessageRequest> shown = b.dialogs.messages();
+            QCOMPARE(shown.size(), before + 1);
+            QCOMPARE(shown.back().caption, std::string("Код без полномочий"));
+            QTest::qWait(50);
+            QCOMPARE(b.takeRequests(), QStringList{});
+            QVERIFY(enabled(e, "WriteButton") && enabled(e, "ReadButton"));
+            e->close();
+        });
+    }
+
     void connect_noAnswerToTenAttempts_boxIdlePortClosed() {
         panelsim::SetkaFaults silent;
         silent.answerFrom = 11;
