@@ -211,23 +211,24 @@ private:
 /// A "Base" folder of made firmware files, removed with the object; the editor's change looks
 /// there and bounds its waits with bound.
 struct FirmwareBase {
-    explicit FirmwareBase(Bench& b) {
+    explicit FirmwareBase(TMainForm& form) {
         std::random_device rd;
         folder = std::filesystem::temp_directory_path() / ("livna-setka-base-" + std::to_string(rd()));
         std::filesystem::create_directories(folder);
-        QObject::connect(&b.form, &TMainForm::editorShown, &b.form, [this, &b](TL640Form*) {
-            b.form.exchange()->firmware().setFolder(folder);
-            b.form.exchange()->firmware().setTimer(&bound);
+        QObject::connect(&form, &TMainForm::editorShown, &form, [this, &form](TL640Form*) {
+            form.exchange()->firmware().setFolder(folder);
+            form.exchange()->firmware().setTimer(&bound);
         });
     }
     ~FirmwareBase() { std::filesystem::remove_all(folder); }
     std::vector<std::uint8_t> put(const std::string& name, unsigned type, unsigned version,
-                                  std::size_t trailing = 0) const {
+                                  std::size_t trailing = 0, std::uint32_t seed = 1) const {
         panelsim::TskSpec spec;
         spec.typeCode = type;
         spec.versionCode = version;
         spec.packets = 4;
         spec.trailing = trailing;
+        spec.seed = seed;
         const auto bytes = panelsim::makeTsk(spec);
         std::ofstream out(folder / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -407,7 +408,7 @@ private slots:
 
     void firmware_noFileInBase_boxThenTheEditorCloses() {
         Bench b(17, 10);
-        FirmwareBase base(b);
+        FirmwareBase base(b.form);
         base.put("640-KVMcv3_5.tsk", 10, 17);  // of another variant: never taken
         b.choose("RPYKVM4");
         b.dialogs.answerNext(MsgAnswer::Yes);
@@ -428,7 +429,7 @@ private slots:
 
     void firmware_endToEnd_loadedReconnectedAndFactorySettingsWritten() {
         Bench b(17, 10);
-        FirmwareBase base(b);
+        FirmwareBase base(b.form);
         const auto file = base.put("640-KVMcv3_7.tsk", 10, 32, 9);
         const std::size_t sent = file.size() - 9;
         b.choose("RPYKVM4");
@@ -476,8 +477,13 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QString, statusText);
         Bench b(17, 10);
-        FirmwareBase base(b);
-        base.put("640-KVMcv3_7.tsk", 10, 32);
+        FirmwareBase base(b.form);
+        // A silent panel must not pass for one that loaded: the last firmware byte is 0x00, which a
+        // status read that takes the previous byte would see again.
+        std::uint32_t seed = 1;
+        if (fault == QStringLiteral("fw-silent"))
+            while (base.put("640-KVMcv3_7.tsk", 10, 32, 0, seed).back() != 0x00) ++seed;
+        base.put("640-KVMcv3_7.tsk", 10, 32, 0, seed);
         panelsim::SetkaFaults faults;
         if (fault == QStringLiteral("fw-refuse"))
             b.board.addFault({panelsim::PanelFault::Kind::FirmwareRefused, {}, 0});
@@ -513,7 +519,7 @@ private slots:
         for (const bool transfer : {false, true}) {
             QTest::qWait(0);
             Bench b(17, 10);
-            FirmwareBase base(b);
+            FirmwareBase base(b.form);
             base.put("640-KVMcv3_7.tsk", 10, 32);
             b.choose("RPYKVM4");
             b.dialogs.answerNext(MsgAnswer::Yes);
@@ -549,7 +555,7 @@ private slots:
     void firmware_cancelOrCloseDuringTheLoaderWait_noLaterBox() {
         for (const bool closeEditor : {false, true}) {
             Bench b(17, 10);
-            FirmwareBase base(b);
+            FirmwareBase base(b.form);
             base.put("640-KVMcv3_7.tsk", 10, 32);
             b.choose("RPYKVM4");
             b.dialogs.answerNext(MsgAnswer::Yes);
@@ -575,7 +581,7 @@ private slots:
 
     void firmware_duringTheTransfer_theEditorStaysOpen() {
         Bench b(17, 10);
-        FirmwareBase base(b);
+        FirmwareBase base(b.form);
         base.put("640-KVMcv3_7.tsk", 10, 32);
         b.choose("RPYKVM4");
         b.dialogs.answerNext(MsgAnswer::Yes);
@@ -860,6 +866,49 @@ private slots:
         QVERIFY(form.ports().port(PortKind::Usb) == nullptr);
         QVERIFY(dialogs.messages().empty());
         form.hide();
+    }
+    void usb_firmwareChange_loadedOrLoaderSilent() {
+        for (const bool loaderSilent : {false, true}) {
+            RecordingSleeper clock;
+            panelsim::PanelBoard board(Bench::config(10, 17));
+            panelsim::seedSetkaBoard(board, 17);
+            panelsim::SetkaFaults faults;
+            faults.loaderSilent = loaderSilent;
+            panelsim::SetkaPanelProtocol protocol(board, faults);
+            FakeFtdiApi ftdi(
+                clock, [&protocol](std::span<const std::uint8_t> bytes, double timeMs,
+                                   std::vector<std::uint8_t>& out) { protocol.receive(bytes, timeMs, out); });
+            const PortBackends backends{"", &ftdi, &clock};
+            ScriptedDialogService dialogs;
+            RecordingLauncher launcher;
+            TMainForm form(dialogs, launcher, [&backends](PortKind kind, int comNumber) {
+                return openLinkPort(kind, comNumber, backends);
+            });
+            FirmwareBase base(form);
+            base.put("640-KVMcv3_7.tsk", 10, 32, 5);
+            form.setLinkPauses(&clock);
+            showWindow(&form);
+            click(&form, QStringLiteral("RPYKVM4"));
+            dialogs.answerNext(MsgAnswer::Yes);
+            clickAndDrive(&form, "Livna640", [&](QWidget* modal) {
+                TL640Form* e = asEditor(modal);
+                if (loaderSilent) {
+                    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{2}, kWaitMs);
+                    QCOMPARE(QString::fromStdString(dialogs.messages()[1].text), kFailure);
+                    QVERIFY(!base.bound.armed());
+                    QVERIFY(editorBack(e));
+                } else {
+                    QTRY_COMPARE_WITH_TIMEOUT(
+                        status(e),
+                        QStringLiteral("ППКОП Ливна-640 версия v 3.2  Запись конфигурации завершена"),
+                        kWaitMs);
+                    QCOMPARE(dialogs.messages().size(), std::size_t{1});
+                }
+                e->close();
+            });
+            QCOMPARE(static_cast<int>(board.block(0)[1]), loaderSilent ? 17 : 32);
+            form.hide();
+        }
     }
 };
 
