@@ -12,7 +12,7 @@ const char* const kPanelsimUsage =
     "       panelsim --link com [--com N] [--fast] [--type 9|10] [--version N] [--fault KIND]...\n"
     "                [--root DIR] [--log FILE]\n"
     "faults: silent:N crc[:settings|codes] refuse:91..94 write:settings|codes answer-from:K header0\n"
-    "        echo-stop:N\n"
+    "        echo-stop:N loader-silent loader-type fw-refuse fw-silent\n"
     "       panelsim --help\n";
 
 namespace {
@@ -87,6 +87,16 @@ bool parseSetkaFault(const std::string& text, PanelConfig& config, SetkaFaults& 
     }
     if (text == "header0") {
         faults.header0 = true;
+        return true;
+    }
+    if (text == "loader-silent" || text == "loader-type") {
+        (text == "loader-silent" ? faults.loaderSilent : faults.loaderType) = true;
+        return true;
+    }
+    if (text == "fw-refuse" || text == "fw-silent") {
+        PanelFault f;
+        f.kind = text == "fw-refuse" ? PanelFault::Kind::FirmwareRefused : PanelFault::Kind::FirmwareSilent;
+        config.faults.push_back(f);
         return true;
     }
     return false;

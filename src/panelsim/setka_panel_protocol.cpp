@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "common/crc.h"
+#include "common/tsk_file.h"
+#include "panelsim/tsk_maker.h"
 #include "setka/editor/default_images.h"
 #include "setka/editor/system_variant.h"
 
@@ -21,6 +23,9 @@ constexpr std::uint8_t kWriteCodes = 0x94;
 constexpr std::uint8_t kAccepted = 0x00;
 constexpr std::uint8_t kRefused = 0xFF;
 constexpr std::uint8_t kWriteRefusedStatus = 0x01;
+constexpr std::uint8_t kFirmwareRefusedStatus = 0x01;
+constexpr std::size_t kFirmwareChunk = 8;
+constexpr std::size_t kFirmwareVersionOffset = 3;
 // The four requests are consecutive codes: a request is judged by its range.
 static_assert(kWriteSettings == kReadSettings + 1 && kReadCodes == kWriteSettings + 1 &&
               kWriteCodes == kReadCodes + 1);
@@ -70,13 +75,30 @@ void SetkaPanelProtocol::receive(std::span<const std::uint8_t> bytes, double tim
     for (std::uint8_t b : bytes) {
         // A PC that gave up mid-frame, or never acknowledged, must not have its next request
         // taken for frame data or for the acknowledgement.
-        if (m_state != State::Request && timeMs - m_lastByteMs > kDataGapResetMs) {
-            m_board.record(timeMs, m_state == State::Frame ? "write abandoned" : "acknowledgement missing");
+        if (m_state != State::Request && timeMs - m_lastByteMs > resetGapMs()) {
+            m_board.record(timeMs, m_state == State::Frame ? "write abandoned"
+                                   : m_state == State::Firmware
+                                       ? "firmware abandoned after " + std::to_string(m_rx.size())
+                                       : "acknowledgement missing");
             m_state = State::Request;
             m_rx.clear();
         }
+        const double gapMs = timeMs - m_lastByteMs;
         m_lastByteMs = timeMs;
         switch (m_state) {
+            case State::LoaderAcknowledge:
+                m_board.record(timeMs, "loader acknowledgement " + hex(b));
+                m_state = b == kAccepted ? State::Firmware : State::Request;
+                m_rx.clear();
+                m_streamLength = 0;
+                m_pauseFault.clear();
+                break;
+            case State::Firmware:
+                if (!m_rx.empty() && m_rx.size() % kFirmwareChunk == 0 &&
+                    gapMs < kSetkaFirmwarePauseMs - kSetkaFirmwarePauseSlackMs && m_pauseFault.empty())
+                    m_pauseFault = "no pause before byte " + std::to_string(m_rx.size());
+                firmwareByte(b, timeMs, out);
+                break;
             case State::Acknowledge:
                 m_board.record(timeMs, "acknowledgement " + hex(b));
                 m_state = State::Request;
@@ -110,8 +132,7 @@ void SetkaPanelProtocol::request(double timeMs, std::vector<std::uint8_t>& out) 
         return;
     }
     if (r[1] == kHeader && r[2] == kLoader && r[3] == kConnect) {
-        // The loader is played by the firmware change's simulator; this panel stays silent.
-        m_board.record(timeMs, "loader request unanswered");
+        loaderRequest(timeMs, out);
         return;
     }
     const std::uint8_t command = r[2];
@@ -169,6 +190,60 @@ void SetkaPanelProtocol::finishFrame(double timeMs, std::vector<std::uint8_t>& o
     m_rx.clear();
     send(std::array{status}, out);
     if (status == kAccepted) m_board.notifyAcceptedWrite(static_cast<int>(firstBlock(m_command)));
+}
+
+double SetkaPanelProtocol::resetGapMs() const {
+    // The PC reads the loader's reply after its own pause, and starts the stream from a new
+    // worker: both gaps are longer than those inside an exchange.
+    const bool loaderWait =
+        m_state == State::LoaderAcknowledge || (m_state == State::Firmware && m_rx.empty());
+    return loaderWait ? kSetkaLoaderIdleMs : kDataGapResetMs;
+}
+
+void SetkaPanelProtocol::loaderRequest(double timeMs, std::vector<std::uint8_t>& out) {
+    if (m_faults.loaderSilent) {
+        m_board.record(timeMs, "loader request unanswered");
+        return;
+    }
+    m_board.record(timeMs, "loader request");
+    // Types 9 and 10 trade places under the fault, so the reply names a real device.
+    const unsigned type = m_faults.loaderType ? m_board.typeCode() ^ 0x03 : m_board.typeCode();
+    std::array<std::uint8_t, 4> reply{kHeader, kHeader, static_cast<std::uint8_t>(type), 0};
+    reply[3] = crc8Maxim(std::span(reply).first<3>());
+    send(reply, out);
+    m_state = State::LoaderAcknowledge;
+}
+
+void SetkaPanelProtocol::firmwareByte(std::uint8_t b, double timeMs, std::vector<std::uint8_t>& out) {
+    m_rx.push_back(b);
+    if (m_rx.size() == kTskCountOffset + 2) {
+        m_streamLength = *tskCount(m_rx) + kTskCountOverhead;
+        m_board.record(timeMs, "firmware stream of " + std::to_string(m_streamLength));
+    }
+    if (m_streamLength != 0 && m_rx.size() == m_streamLength) finishFirmware(timeMs, out);
+}
+
+void SetkaPanelProtocol::finishFirmware(double timeMs, std::vector<std::uint8_t>& out) {
+    m_state = State::Request;
+    std::optional<std::string> reason = checkFirmwareStream(m_rx, m_board.typeCode());
+    if (!reason && !m_pauseFault.empty()) reason = m_pauseFault;
+    if (!reason && m_board.fault(PanelFault::Kind::FirmwareRefused) != nullptr) reason = "refused (fault)";
+    if (m_board.fault(PanelFault::Kind::FirmwareSilent) != nullptr) {
+        m_board.record(timeMs, "firmware silent");
+        m_rx.clear();
+        return;
+    }
+    const std::uint8_t status = reason ? kFirmwareRefusedStatus : kAccepted;
+    m_board.record(timeMs, "firmware status " + hex(status) + (reason ? " " + *reason : ""));
+    if (!reason) {
+        const std::uint8_t version = m_rx[kFirmwareVersionOffset];
+        m_board.installFirmware(version);
+        for (std::size_t block = kSetkaSettingsFirstBlock; block <= kSetkaCodesLastBlock; ++block)
+            std::fill(m_board.block(block).begin(), m_board.block(block).end(), 0xFF);
+        m_board.block(kSetkaSettingsFirstBlock)[1] = version;
+    }
+    m_rx.clear();
+    send(std::array{status}, out);
 }
 
 }  // namespace livna::panelsim

@@ -1,8 +1,15 @@
 #pragma once
 // The byte protocol of the earlier-generation configurator, played by a board: connect, the
-// four data requests with CRC-8, their data frames, acknowledgements and status bytes. Settings
-// live in blocks 0..3 of the board, codes in blocks 4..10. The echo and the pacing of the serial
-// line are the line's (pty_publisher.h, memory_serial_line.h), not the protocol's.
+// four data requests with CRC-8, their data frames, acknowledgements and status bytes, and the
+// firmware loader. Settings live in blocks 0..3 of the board, codes in blocks 4..10. The echo and
+// the pacing of the serial line are the line's (pty_publisher.h, memory_serial_line.h), not the
+// protocol's.
+//
+// The loader: 55 55 A0 AA is answered like a connect (55 55, type, CRC-8); once acknowledged the
+// next bytes are a firmware stream of count + 7 bytes (count from stream bytes 4..5), judged by
+// checkFirmwareStream() and by the pause after every 8th byte, and answered with one status byte,
+// 0 (loaded) or 1. A loaded stream leaves both areas reading 0xFF except value 1 of the settings,
+// the stream's version code. The board's FirmwareRefused and FirmwareSilent faults act on it.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -32,7 +39,16 @@ struct SetkaFaults {
     int answerFrom = 1;                   ///< the first connect attempt answered
     bool header0 = false;                 ///< connect replies with only byte 1 = 0x55
     std::optional<std::size_t> echoStop;  ///< the line echoes this many PC bytes, then no more
+    bool loaderSilent = false;            ///< loader requests go unanswered
+    bool loaderType = false;              ///< loader replies name the other device type
 };
+
+/// The pause the loader needs after every 8th firmware byte, in ms, and how much earlier than
+/// that it still takes the next byte (arrival times are rounded by the line).
+inline constexpr double kSetkaFirmwarePauseMs = 5;
+inline constexpr double kSetkaFirmwarePauseSlackMs = 0.5;
+/// How long the loader waits for its acknowledgement, and then for the stream, before it gives up.
+inline constexpr double kSetkaLoaderIdleMs = 10000;
 
 /// Fills the board as a setka panel of versionCode: the factory images of the variant the
 /// version's major number names (variant 1's when it names none), value 1 = versionCode.
@@ -47,9 +63,13 @@ public:
     const SetkaFaults& faults() const { return m_faults; }
 
 private:
-    enum class State { Request, Acknowledge, Frame };
+    enum class State { Request, Acknowledge, Frame, LoaderAcknowledge, Firmware };
     void request(double timeMs, std::vector<std::uint8_t>& out);
     void finishFrame(double timeMs, std::vector<std::uint8_t>& out);
+    double resetGapMs() const;
+    void loaderRequest(double timeMs, std::vector<std::uint8_t>& out);
+    void firmwareByte(std::uint8_t b, double timeMs, std::vector<std::uint8_t>& out);
+    void finishFirmware(double timeMs, std::vector<std::uint8_t>& out);
     void send(std::span<const std::uint8_t> bytes, std::vector<std::uint8_t>& out);
     std::size_t firstBlock(std::uint8_t command) const;
     std::size_t areaBytes(std::uint8_t command, int configByte) const;
@@ -63,6 +83,8 @@ private:
     std::size_t m_frameBytes = 0;
     int m_connects = 0;
     double m_lastByteMs = 0;
+    std::size_t m_streamLength = 0;  // count + 7, once bytes 4..5 arrived
+    std::string m_pauseFault;        // the first missing pause of the stream
 };
 
 }  // namespace livna::panelsim

@@ -74,13 +74,23 @@ TEST(PanelsimOptions, setkaLineAndItsFaults) {
     EXPECT_EQ(o->config.typeCode, 10u);
     EXPECT_EQ(o->config.versionCode, 53u);
 
+    o = parsePanelsimOptions({"--link", "com", "--fault", "loader-silent", "--fault", "loader-type",
+                              "--fault", "fw-refuse", "--fault", "fw-silent"},
+                             error);
+    ASSERT_TRUE(o.has_value()) << error;
+    EXPECT_TRUE(o->setkaFaults.loaderSilent && o->setkaFaults.loaderType);
+    EXPECT_EQ(o->config.faults,
+              (std::vector<PanelFault>{{K::FirmwareRefused, {}, 0}, {K::FirmwareSilent, {}, 0}}));
+
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--link", "com", "--fault", "refuse:95"},
           {"--link", "com", "--fault", "read:3"},
           {"--link", "com", "--fault", "answer-from:0"},
           {"--link", "serial"},
           {"--com", "11"},
-          {"--fault", "header0"}}) {
+          {"--fault", "header0"},
+          {"--fault", "loader-silent"},
+          {"--link", "com", "--fault", "loader-type:1"}}) {
         EXPECT_FALSE(parsePanelsimOptions(bad, error).has_value()) << bad.back();
     }
 }

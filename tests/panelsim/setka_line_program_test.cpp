@@ -13,6 +13,7 @@
 #include <sstream>
 #include <thread>
 
+#include "panelsim/tsk_maker.h"
 #include "panelsim_process.h"
 #include "setka/link/link_chain.h"
 #include "setka/link/serial_port.h"
@@ -75,6 +76,21 @@ protected:
         return runChain(*opened.port, pauses, sink, {}, request);
     }
 
+    /// The loader and the stream with the protocol's real pauses: the panel judges them on its clock.
+    ChainOutcome changeFirmware(const std::vector<std::uint8_t>& file, std::size_t sent, Collect& sink) {
+        RecordingSleeper portClock;
+        auto opened = openSerialPort(root, 1, portClock);
+        EXPECT_NE(opened.port, nullptr) << opened.systemText;
+        if (!opened.port) return {};
+        ChainRequest request;
+        request.steps = {LinkCommand::EnterLoader, LinkCommand::FirmwareStream};
+        request.deviceType = 9;
+        request.firmware.assign(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(sent));
+        std::stop_source never;
+        StoppableSleeper pauses(never.get_token());
+        return runChain(*opened.port, pauses, sink, {}, request);
+    }
+
     std::string base, root;
 
 private:
@@ -105,6 +121,35 @@ TEST_F(SetkaLineRun, refusedCodesWriteIsAnExchangeError) {
     stop();
     EXPECT_NE(log().find("request 94 config 63"), std::string::npos);
     EXPECT_NE(log().find("write codes status 01"), std::string::npos);
+}
+
+TEST_F(SetkaLineRun, firmwareChangeOnTheLineLoadsOrIsRefused) {
+    TskSpec spec;
+    spec.typeCode = 9;
+    spec.versionCode = 32;
+    spec.packets = 2;
+    spec.trailing = 6;
+    const auto file = makeTsk(spec);
+    const std::size_t sent = file.size() - spec.trailing;
+    for (const bool refuse : {false, true}) {
+        SCOPED_TRACE(refuse);
+        std::vector<std::string> args{"--version", "17"};
+        if (refuse) args.insert(args.end(), {"--fault", "fw-refuse"});
+        start(args);
+        Collect sink;
+        const ChainOutcome out = changeFirmware(file, sent, sink);
+        EXPECT_EQ(out.status, refuse ? StepStatus::Failed : StepStatus::Done);
+        ASSERT_FALSE(sink.events.empty());
+        EXPECT_EQ(sink.events.back().code,
+                  refuse ? LinkEventCode::ExchangeError : LinkEventCode::FirmwareLoaded);
+        stop();
+        const std::string text = log();
+        EXPECT_NE(text.find("firmware stream of " + std::to_string(sent)), std::string::npos);
+        EXPECT_NE(text.find(refuse ? "firmware status 01 refused (fault)" : "firmware status 00"),
+                  std::string::npos)
+            << text;
+        fs::remove(base + "/log");
+    }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // and full write, on the UI thread.
 #include "setka/mainwin/l640exchange.h"
 
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
@@ -65,6 +66,19 @@ L640Exchange::L640Exchange(TL640Form& editor, DialogService& dialogs, Sleeper* p
         {"ReadButton", Qt::Key_F3, &L640Exchange::ReadButtonClick},
         {"WriteButton", Qt::Key_F2, &L640Exchange::WriteButtonClick},
     }};
+    FirmwareLink link;
+    link.start = [this](ChainRequest request, std::function<void(ChainOutcome)> done) {
+        start(std::move(request), [this, done = std::move(done)](ChainOutcome outcome) {
+            portGone(outcome);
+            done(std::move(outcome));
+        });
+    };
+    link.stop = [this] { stop(); };
+    link.loaded = [this] { reconnectAfterFirmware(); };
+    m_firmware = std::make_unique<FirmwareChange>(
+        m_editor, m_dialogs, std::move(link),
+        firmwareFolder(QCoreApplication::applicationDirPath().toStdString()));
+    firmwareChange = [this](SystemVariant variant) { m_firmware->begin(variant, context().deviceType); };
     for (const Button& b : kButtons) {
         auto* button = m_editor.names().get<QPushButton>(QString::fromLatin1(b.name));
         button->setShortcut(b.key);
@@ -76,6 +90,7 @@ L640Exchange::L640Exchange(TL640Form& editor, DialogService& dialogs, Sleeper* p
 }
 
 L640Exchange::~L640Exchange() {
+    m_firmware->cancel();
     stop();
 }
 
@@ -134,7 +149,8 @@ std::string L640Exchange::onlineMode() const {
 void L640Exchange::showEvent(const LinkEvent& event) {
     switch (event.code) {
         case LinkEventCode::Progress:
-            return;  // the firmware transfer shows its own progress
+            m_firmware->progress(event.progress);
+            return;
         case LinkEventCode::NoAnswer:
             m_dialogs.inform(kSetkaTitle, "Нет ответа от прибора", MsgIcon::None);
             setStatus("Нет ответа от прибора");
@@ -162,6 +178,7 @@ void L640Exchange::showEvent(const LinkEvent& event) {
 // ---- buttons ---------------------------------------------------------------------------------
 
 void L640Exchange::ConnectButtonClick() {
+    m_firmware->cancel();
     context().versionCheckPending = true;
     // StartLink stops a chain still on the port and closes it before opening it again, so that
     // no worker of the earlier link shares the line with the new one.
@@ -177,11 +194,24 @@ void L640Exchange::ConnectButtonClick() {
 
 void L640Exchange::CancelButtonClick() {
     m_editor.pageControl()->setEnabled(false);
+    m_firmware->cancel();
     stop();
     if (context().ports != nullptr) context().ports->close(context().portKind);
     setBusy(false);
     setStatus(kNoLink);
     setMode(kOnlineMode);
+}
+
+void L640Exchange::reconnectAfterFirmware() {
+    firmwareChanged = true;
+    context().versionCheckPending = true;
+    if (StartLink(context())) {
+        startConnect();
+    } else {
+        m_dialogs.inform(kSetkaTitle, openFailureMessage(context().portKind, context().portNumber),
+                         MsgIcon::None);
+    }
+    if (context().portKind == PortKind::Com) setBusy(true);
 }
 
 void L640Exchange::portGone(const ChainOutcome& outcome) {

@@ -7,10 +7,12 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "common/dialog_service.h"
+#include "setka/firmware/firmware_change.h"
 #include "setka/link/link_chain.h"
 #include "setka/link/link_ports.h"
 #include "setka/link/qt_hand_over.h"
@@ -47,8 +49,11 @@ public:
 
     /// Stops the chain of the context's kind and drops what it had still to hand over.
     void stop();
-    /// The firmware change for a variant; until it exists a Yes acts as a No.
+    /// Yes to the version question: the firmware change for a variant (the change below unless
+    /// replaced).
     std::function<void(setka::SystemVariant)> firmwareChange;
+    /// The firmware change of this editor: its folder, its bounds' timer and its state.
+    setka::FirmwareChange& firmware() { return *m_firmware; }
     /// Set by a successful firmware change: the next version check that matches fills the
     /// editor with factory settings and writes them instead of reading the panel.
     bool firmwareChanged = false;
@@ -70,6 +75,8 @@ private:
     void writeEnded(setka::ChainOutcome outcome);
     /// The chain ended on a port failure that closed the port: it is released as well.
     void portGone(const setka::ChainOutcome& outcome);
+    /// The panel took new firmware: the port is opened again and Connect started.
+    void reconnectAfterFirmware();
 
     TL640Form& m_editor;
     DialogService& m_dialogs;
@@ -77,6 +84,7 @@ private:
     setka::QtHandOver m_handOver;
     std::string m_title;    ///< "ППКОП Ливна-640 версия v " + version
     std::string m_version;  ///< "major.minor"
+    std::unique_ptr<setka::FirmwareChange> m_firmware;
 };
 
 }  // namespace livna

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -12,13 +13,18 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <random>
 #include <thread>
 
 #include "gui_harness.h"
 #include "panelsim/memory_serial_line.h"
 #include "panelsim/panel_board.h"
 #include "panelsim/setka_panel_protocol.h"
+#include "panelsim/tsk_maker.h"
+#include "setka/editor/default_images.h"
 #include "setka/editor/l640.h"
 #include "setka/link/fake_ftdi_api.h"
 #include "setka/mainwin/l640exchange.h"
@@ -39,11 +45,18 @@ constexpr int kWaitMs = 10000;
 /// millisecond of real time, so that a chain can be caught while it runs.
 class LinePort : public LinkPort {
 public:
-    LinePort(std::atomic<LinkPort*>& line, std::atomic<bool>& paced) : m_line(line), m_paced(paced) {}
+    LinePort(std::atomic<LinkPort*>& line, std::atomic<bool>& paced, std::atomic<bool>& holdLoader)
+        : m_line(line), m_paced(paced), m_holdLoader(holdLoader) {}
     PortKind kind() const override { return PortKind::Com; }
-    IoOutcome writeByte(std::uint8_t b) override { return m_open ? line().writeByte(b) : closed(); }
+    IoOutcome writeByte(std::uint8_t b) override {
+        if (b == kLoaderCommand) m_loaderAsked = true;
+        return m_open ? line().writeByte(b) : closed();
+    }
     ByteRead readByte() override {
         if (m_paced) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        // Held, the panel never answers the loader request: the worker waits until it is stopped.
+        while (m_loaderAsked && m_holdLoader && !m_cancelled)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         return m_open ? line().readByte() : ByteRead{closed()};
     }
     IoOutcome writeBlock(std::span<const std::uint8_t, 4> b) override {
@@ -53,8 +66,14 @@ public:
         return m_open ? line().readBlock(b) : BlockRead{closed()};
     }
     IoOutcome purge() override { return m_open ? line().purge() : closed(); }
-    void cancel() override { line().cancel(); }
-    void rearm() override { line().rearm(); }
+    void cancel() override {
+        m_cancelled = true;
+        line().cancel();
+    }
+    void rearm() override {
+        m_cancelled = false;
+        line().rearm();
+    }
     void close() override { m_open = false; }
     bool isOpen() const override { return m_open; }
 
@@ -62,8 +81,12 @@ private:
     static IoOutcome closed() { return {IoStatus::Closed, "closed"}; }
     LinkPort& line() { return *m_line.load(); }
     std::atomic<LinkPort*>& m_line;
+    static constexpr std::uint8_t kLoaderCommand = 0xA0;
     std::atomic<bool>& m_paced;
+    std::atomic<bool>& m_holdLoader;
     std::atomic<bool> m_open{true};
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<bool> m_loaderAsked{false};
 };
 
 /// The program with a setka panel on COM1, the pauses on virtual time.
@@ -87,7 +110,7 @@ struct Bench {
         return [this](PortKind, int) -> PortOpenResult {
             if (opensFail) return {nullptr, "No such device"};
             ++opens;
-            return {std::make_unique<LinePort>(active, paced), {}};
+            return {std::make_unique<LinePort>(active, paced, holdLoader), {}};
         };
     }
     void choose(const char* variant) {
@@ -106,8 +129,9 @@ struct Bench {
 
     /// From now on the panel plays faults (between two chains only).
     void playFaults(panelsim::SetkaFaults faults) {
+        const auto echoStop = faults.echoStop;
         faultyProtocol = std::make_unique<panelsim::SetkaPanelProtocol>(board, std::move(faults));
-        faultyLine = std::make_unique<panelsim::MemorySerialLine>(*faultyProtocol, clock);
+        faultyLine = std::make_unique<panelsim::MemorySerialLine>(*faultyProtocol, clock, echoStop);
         active = faultyLine.get();
     }
 
@@ -119,6 +143,7 @@ struct Bench {
     std::unique_ptr<panelsim::MemorySerialLine> faultyLine;
     std::atomic<LinkPort*> active{&line};
     std::atomic<bool> paced{false};
+    std::atomic<bool> holdLoader{false};  ///< the loader request goes unanswered until the stop
     ScriptedDialogService dialogs;
     RecordingLauncher launcher;
     int opens = 0;  ///< ports opened
@@ -162,6 +187,73 @@ void whileRead(Bench& b, const std::function<void(TL640Form*)>& body) {
         body(e);
     });
 }
+
+/// A bound that fires only when the test says so.
+class ManualBound : public BoundTimer {
+public:
+    void arm(int ms, std::function<void()> expired) override {
+        armedMs = ms;
+        m_expired = std::move(expired);
+    }
+    void cancel() override { m_expired = nullptr; }
+    bool armed() const { return static_cast<bool>(m_expired); }
+    void fire() {
+        auto expired = std::move(m_expired);
+        m_expired = nullptr;
+        if (expired) expired();
+    }
+    int armedMs = 0;
+
+private:
+    std::function<void()> m_expired;
+};
+
+/// A "Base" folder of made firmware files, removed with the object; the editor's change looks
+/// there and bounds its waits with bound.
+struct FirmwareBase {
+    explicit FirmwareBase(TMainForm& form) {
+        std::random_device rd;
+        folder = std::filesystem::temp_directory_path() / ("livna-setka-base-" + std::to_string(rd()));
+        std::filesystem::create_directories(folder);
+        QObject::connect(&form, &TMainForm::editorShown, &form, [this, &form](TL640Form*) {
+            form.exchange()->firmware().setFolder(folder);
+            form.exchange()->firmware().setTimer(&bound);
+        });
+    }
+    ~FirmwareBase() { std::filesystem::remove_all(folder); }
+    std::vector<std::uint8_t> put(const std::string& name, unsigned type, unsigned version,
+                                  std::size_t trailing = 0, std::uint32_t seed = 1) const {
+        panelsim::TskSpec spec;
+        spec.typeCode = type;
+        spec.versionCode = version;
+        spec.packets = 4;
+        spec.trailing = trailing;
+        spec.seed = seed;
+        const auto bytes = panelsim::makeTsk(spec);
+        std::ofstream out(folder / name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        return bytes;
+    }
+    std::filesystem::path folder;
+    ManualBound bound;
+};
+
+bool transferShown(TL640Form* e) {
+    return !e->isEnabled() && e->names().get<QWidget>(QStringLiteral("ProgressBar1"))->isVisible() &&
+           !e->names().get<QWidget>(QStringLiteral("VersionLabel"))->isVisible() &&
+           !e->names().get<QWidget>(QStringLiteral("TypeLabel"))->isVisible();
+}
+bool editorBack(TL640Form* e) {
+    return e->isEnabled() && !e->names().get<QWidget>(QStringLiteral("ProgressBar1"))->isVisible() &&
+           e->names().get<QWidget>(QStringLiteral("VersionLabel"))->isVisible() &&
+           e->names().get<QWidget>(QStringLiteral("TypeLabel"))->isVisible();
+}
+QStringList messageTexts(const ScriptedDialogService& dialogs) {
+    QStringList out;
+    for (const auto& m : dialogs.messages()) out << QString::fromStdString(m.text);
+    return out;
+}
+const QString kFailure = QStringLiteral("Ошибка при смене ПО! Повторите процедуру.");
 
 QString readDone(const QString& version) {
     return QStringLiteral("ППКОП Ливна-640 версия v ") + version +
@@ -278,8 +370,6 @@ private slots:
         QTest::newRow("1 chosen, 3.2") << "RPYKVM1" << 32 << "3.2" << MsgAnswer::No;
         QTest::newRow("3 chosen, code 0") << "RPYKVM4" << 0 << "0.0" << MsgAnswer::No;
         QTest::newRow("3 chosen, code 255") << "RPYKVM4" << 255 << "2.255" << MsgAnswer::No;
-        // No firmware change is built in yet: Yes leaves the link as No does.
-        QTest::newRow("Yes, no firmware change") << "RPYKV4" << 17 << "1.7" << MsgAnswer::Yes;
     }
     void execute_firmwareOfAnotherVariant_questionAndNo_linkStaysOpenBusy() {
         QFETCH(QString, variant);
@@ -312,6 +402,200 @@ private slots:
             QTRY_COMPARE_WITH_TIMEOUT(b.dialogs.messages().size(), std::size_t{2}, kWaitMs);
             QTest::qWait(50);
             QCOMPARE(b.takeRequests(), QStringList{"91 config 55"});
+            e->close();
+        });
+    }
+
+    void firmware_noFileInBase_boxThenTheEditorCloses() {
+        Bench b(17, 10);
+        FirmwareBase base(b.form);
+        base.put("640-KVMcv3_5.tsk", 10, 17);  // of another variant: never taken
+        b.choose("RPYKVM4");
+        b.dialogs.answerNext(MsgAnswer::Yes);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_VERIFY_WITH_TIMEOUT(!e->isVisible(), kWaitMs);
+        });
+        const auto messages = b.dialogs.messages();
+        QCOMPARE(messages.size(), std::size_t{2});
+        QCOMPARE(messages[1].caption, std::string("Confirm"));
+        QCOMPARE(messages[1].icon, MsgIcon::Question);
+        QCOMPARE(messages[1].buttons, MsgButtons::Ok);
+        QCOMPARE(messages[1].text, std::string("В базе нет ПО данной конфигурации. Обновите базу прошивок с "
+                                               "сервера ЗАО НТЦ КАЛМО"));
+        QCOMPARE(b.takeRequests(), QStringList{"91 config 00"});
+        for (const auto& e : b.board.events()) QVERIFY(e.text.find("loader") == std::string::npos);
+    }
+
+    void firmware_endToEnd_loadedReconnectedAndFactorySettingsWritten() {
+        Bench b(17, 10);
+        FirmwareBase base(b.form);
+        const auto file = base.put("640-KVMcv3_7.tsk", 10, 32, 9);
+        const std::size_t sent = file.size() - 9;
+        b.choose("RPYKVM4");
+        b.dialogs.answerNext(MsgAnswer::Yes);
+        QList<int> progress;
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            auto* bar = e->names().get<QProgressBar>(QStringLiteral("ProgressBar1"));
+            QObject::connect(bar, &QProgressBar::valueChanged, bar, [&](int v) { progress << v; });
+            QTRY_COMPARE_WITH_TIMEOUT(
+                status(e), QStringLiteral("ППКОП Ливна-640 версия v 3.2  Запись конфигурации завершена"),
+                kWaitMs);
+            QVERIFY(editorBack(e));
+            QTRY_VERIFY_WITH_TIMEOUT(enabled(e, "WriteButton"), kWaitMs);
+            QCOMPARE(b.form.context().versionCode, 32);
+            e->close();
+        });
+        QCOMPARE(messageTexts(b.dialogs).size(), 1);  // the question only: no box after the Yes
+        QCOMPARE(b.takeRequests(),
+                 (QStringList{"91 config 00", "91 config 55", "94 config 63", "92 config 63"}));
+        QVERIFY(!base.bound.armed());
+        QCOMPARE(progress.back(), 100);
+        QCOMPARE(progress.size(), static_cast<int>(sent / 8) + 1);
+        QCOMPARE(progress[0], static_cast<int>(8 * 100 / sent));
+        QCOMPARE(b.board.block(0)[1], 32);
+        const SettingsImage& factory = defaultImages().of(SystemVariant::Kvm4);
+        QCOMPARE(static_cast<int>(b.board.block(0)[2]), factory[2] & 0xFF);
+    }
+
+    void firmware_failures_toldAtOnceAndTheEditorBack_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("statusText");
+        QTest::newRow("fw-refuse") << "fw-refuse"
+                                   << "Ошибка: Dallas CRC";
+        QTest::newRow("echo-stop:40") << "echo-stop:40"
+                                      << "";
+        QTest::newRow("fw-silent") << "fw-silent"
+                                   << "";
+        QTest::newRow("loader-silent") << "loader-silent"
+                                       << "";
+        QTest::newRow("loader-type") << "loader-type"
+                                     << "";
+    }
+    void firmware_failures_toldAtOnceAndTheEditorBack() {
+        QFETCH(QString, fault);
+        QFETCH(QString, statusText);
+        Bench b(17, 10);
+        FirmwareBase base(b.form);
+        // A silent panel must not pass for one that loaded: the last firmware byte is 0x00, which a
+        // status read that takes the previous byte would see again.
+        std::uint32_t seed = 1;
+        if (fault == QStringLiteral("fw-silent"))
+            while (base.put("640-KVMcv3_7.tsk", 10, 32, 0, seed).back() != 0x00) ++seed;
+        base.put("640-KVMcv3_7.tsk", 10, 32, 0, seed);
+        panelsim::SetkaFaults faults;
+        if (fault == QStringLiteral("fw-refuse"))
+            b.board.addFault({panelsim::PanelFault::Kind::FirmwareRefused, {}, 0});
+        if (fault == QStringLiteral("fw-silent"))
+            b.board.addFault({panelsim::PanelFault::Kind::FirmwareSilent, {}, 0});
+        if (fault == QStringLiteral("echo-stop:40")) faults.echoStop = 40;
+        faults.loaderSilent = fault == QStringLiteral("loader-silent");
+        faults.loaderType = fault == QStringLiteral("loader-type");
+        b.playFaults(faults);
+        b.choose("RPYKVM4");
+        b.dialogs.answerNext(MsgAnswer::Yes);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            QTRY_COMPARE_WITH_TIMEOUT(b.dialogs.messages().size(), std::size_t{2}, kWaitMs);
+            QVERIFY(base.bound.armedMs > 0);
+            QVERIFY(!base.bound.armed());  // told before any bound
+            const auto failure = b.dialogs.messages()[1];
+            QCOMPARE(QString::fromStdString(failure.text), kFailure);
+            QCOMPARE(failure.caption, std::string("Confirm"));
+            QCOMPARE(failure.icon, MsgIcon::Question);
+            QVERIFY(editorBack(e));
+            if (!statusText.isEmpty()) QCOMPARE(status(e), statusText);
+            QCOMPARE(b.form.exchange()->firmware().state(), FirmwareChange::State::Idle);
+            QVERIFY(!b.form.exchange()->firmwareChanged);
+            QTest::qWait(50);
+            QCOMPARE(b.dialogs.messages().size(), std::size_t{2});
+            QCOMPARE(b.board.block(0)[1], 17);
+            e->close();
+        });
+    }
+
+    void firmware_bounds_stopTheWorkerAndNothingFollows() {
+        for (const bool transfer : {false, true}) {
+            QTest::qWait(0);
+            Bench b(17, 10);
+            FirmwareBase base(b.form);
+            base.put("640-KVMcv3_7.tsk", 10, 32);
+            b.choose("RPYKVM4");
+            b.dialogs.answerNext(MsgAnswer::Yes);
+            clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+                TL640Form* e = asEditor(modal);
+                b.paced = true;  // a millisecond a byte: the worker is caught while it runs
+                b.holdLoader = !transfer;
+                const auto wanted =
+                    transfer ? FirmwareChange::State::Transfer : FirmwareChange::State::Loader;
+                QTRY_VERIFY_WITH_TIMEOUT(b.form.exchange() && b.form.exchange()->firmware().state() == wanted,
+                                         kWaitMs);
+                QCOMPARE(base.bound.armedMs, transfer ? kTransferBoundMs : kLoaderBoundMs);
+                if (transfer) QVERIFY(transferShown(e));
+                base.bound.fire();
+                QCOMPARE(
+                    messageTexts(b.dialogs),
+                    (QStringList{messageTexts(b.dialogs)[0],
+                                 transfer ? QStringLiteral("Смена ПО не завершилась за отведённое время.")
+                                          : QStringLiteral("Прибор не перешёл в режим загрузки ПО."),
+                                 kFailure}));
+                QVERIFY(editorBack(e));
+                b.paced = false;
+                b.holdLoader = false;
+                QTest::qWait(300);
+                QCOMPARE(b.dialogs.messages().size(), std::size_t{3});
+                QCOMPARE(b.takeRequests(), QStringList{"91 config 00"});  // no reconnection
+                QVERIFY(!b.form.exchange()->firmwareChanged);
+                e->close();
+            });
+        }
+    }
+
+    void firmware_cancelOrCloseDuringTheLoaderWait_noLaterBox() {
+        for (const bool closeEditor : {false, true}) {
+            Bench b(17, 10);
+            FirmwareBase base(b.form);
+            base.put("640-KVMcv3_7.tsk", 10, 32);
+            b.choose("RPYKVM4");
+            b.dialogs.answerNext(MsgAnswer::Yes);
+            b.holdLoader = true;
+            clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+                TL640Form* e = asEditor(modal);
+                QTRY_VERIFY_WITH_TIMEOUT(
+                    b.form.exchange()->firmware().state() == FirmwareChange::State::Loader, kWaitMs);
+                if (closeEditor) {
+                    e->close();
+                    return;
+                }
+                click(e, QStringLiteral("CancelButton"));
+                QCOMPARE(b.form.exchange()->firmware().state(), FirmwareChange::State::Idle);
+                QVERIFY(!base.bound.armed());
+                QTest::qWait(300);
+                e->close();
+            });
+            QTest::qWait(100);
+            QCOMPARE(b.dialogs.messages().size(), std::size_t{1});
+        }
+    }
+
+    void firmware_duringTheTransfer_theEditorStaysOpen() {
+        Bench b(17, 10);
+        FirmwareBase base(b.form);
+        base.put("640-KVMcv3_7.tsk", 10, 32);
+        b.choose("RPYKVM4");
+        b.dialogs.answerNext(MsgAnswer::Yes);
+        clickAndDrive(&b.form, "Livna640", [&](QWidget* modal) {
+            TL640Form* e = asEditor(modal);
+            b.paced = true;
+            QTRY_VERIFY_WITH_TIMEOUT(b.form.exchange()->firmware().state() == FirmwareChange::State::Transfer,
+                                     kWaitMs);
+            e->close();
+            QVERIFY(e->isVisible());
+            b.paced = false;
+            QTRY_VERIFY_WITH_TIMEOUT(
+                status(e) == QStringLiteral("ППКОП Ливна-640 версия v 3.2  Запись конфигурации завершена"),
+                kWaitMs);
             e->close();
         });
     }
@@ -582,6 +866,49 @@ private slots:
         QVERIFY(form.ports().port(PortKind::Usb) == nullptr);
         QVERIFY(dialogs.messages().empty());
         form.hide();
+    }
+    void usb_firmwareChange_loadedOrLoaderSilent() {
+        for (const bool loaderSilent : {false, true}) {
+            RecordingSleeper clock;
+            panelsim::PanelBoard board(Bench::config(10, 17));
+            panelsim::seedSetkaBoard(board, 17);
+            panelsim::SetkaFaults faults;
+            faults.loaderSilent = loaderSilent;
+            panelsim::SetkaPanelProtocol protocol(board, faults);
+            FakeFtdiApi ftdi(
+                clock, [&protocol](std::span<const std::uint8_t> bytes, double timeMs,
+                                   std::vector<std::uint8_t>& out) { protocol.receive(bytes, timeMs, out); });
+            const PortBackends backends{"", &ftdi, &clock};
+            ScriptedDialogService dialogs;
+            RecordingLauncher launcher;
+            TMainForm form(dialogs, launcher, [&backends](PortKind kind, int comNumber) {
+                return openLinkPort(kind, comNumber, backends);
+            });
+            FirmwareBase base(form);
+            base.put("640-KVMcv3_7.tsk", 10, 32, 5);
+            form.setLinkPauses(&clock);
+            showWindow(&form);
+            click(&form, QStringLiteral("RPYKVM4"));
+            dialogs.answerNext(MsgAnswer::Yes);
+            clickAndDrive(&form, "Livna640", [&](QWidget* modal) {
+                TL640Form* e = asEditor(modal);
+                if (loaderSilent) {
+                    QTRY_COMPARE_WITH_TIMEOUT(dialogs.messages().size(), std::size_t{2}, kWaitMs);
+                    QCOMPARE(QString::fromStdString(dialogs.messages()[1].text), kFailure);
+                    QVERIFY(!base.bound.armed());
+                    QVERIFY(editorBack(e));
+                } else {
+                    QTRY_COMPARE_WITH_TIMEOUT(
+                        status(e),
+                        QStringLiteral("ППКОП Ливна-640 версия v 3.2  Запись конфигурации завершена"),
+                        kWaitMs);
+                    QCOMPARE(dialogs.messages().size(), std::size_t{1});
+                }
+                e->close();
+            });
+            QCOMPARE(static_cast<int>(board.block(0)[1]), loaderSilent ? 17 : 32);
+            form.hide();
+        }
     }
 };
 
