@@ -61,10 +61,10 @@ struct Rig {
         QFile::copy(QStringLiteral(LIVNA_DATA_DIR "/Conf/640dkvmdef.cfg"),
                     folder.filePath("Conf/640dkvmdef.cfg"));
         form.emplace(ctx, folder.path());
-        panelsim::TskSpec spec;
-        spec.packets = kPackets;
-        spec.versionCode = 34;
-        const auto bytes = panelsim::makeTsk(spec);
+        panelsim::TskPlan plan;
+        plan.packets = kPackets;
+        plan.versionCode = 34;
+        const auto bytes = panelsim::makeTsk(plan);
         file = folder.filePath("Base_D/big.tsk");
         QFile out(file);
         out.open(QIODevice::WriteOnly);

@@ -44,11 +44,11 @@ void BM_PacedFirmwareChange(benchmark::State& state) {
     const auto base = std::filesystem::temp_directory_path() /
                       ("bench-setka-base-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(base);
-    panelsim::TskSpec spec;
-    spec.typeCode = panelsim::kSetkaDefaultType;
-    spec.versionCode = 32;
-    spec.packets = kPackets;
-    const auto file = panelsim::makeTsk(spec);
+    panelsim::TskPlan plan;
+    plan.typeCode = panelsim::kSetkaDefaultType;
+    plan.versionCode = 32;
+    plan.packets = kPackets;
+    const auto file = panelsim::makeTsk(plan);
     {
         std::ofstream out(base / "640-KVMv3_7.tsk", std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));

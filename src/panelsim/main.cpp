@@ -123,7 +123,7 @@ int makeTskFile(const std::vector<std::string>& args) {
         std::cerr << "panelsim: " << error << '\n' << kMakeTskUsage;
         return 2;
     }
-    const std::vector<std::uint8_t> bytes = makeTsk(command->spec);
+    const std::vector<std::uint8_t> bytes = makeTsk(command->plan);
     std::ofstream out(pathFromUtf8(command->out), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     out.close();

@@ -41,20 +41,20 @@ std::optional<long long> number(const std::string& s, long long lo, long long hi
 
 }  // namespace
 
-std::vector<std::uint8_t> makeTsk(const TskSpec& spec) {
-    const std::size_t n = tskLength(spec.packets);
-    const unsigned count = spec.count.value_or(static_cast<unsigned>(n - kTskCountOverhead)) & 0xFFFF;
+std::vector<std::uint8_t> makeTsk(const TskPlan& plan) {
+    const std::size_t n = tskLength(plan.packets);
+    const unsigned count = plan.count.value_or(static_cast<unsigned>(n - kTskCountOverhead)) & 0xFFFF;
     std::vector<std::uint8_t> out = {kTskSignatureByte,
                                      kTskSignatureByte,
-                                     static_cast<std::uint8_t>(spec.typeCode),
-                                     static_cast<std::uint8_t>(spec.versionCode),
+                                     static_cast<std::uint8_t>(plan.typeCode),
+                                     static_cast<std::uint8_t>(plan.versionCode),
                                      static_cast<std::uint8_t>(count >> 8),
                                      static_cast<std::uint8_t>(count & 0xFF)};
     appendCrc(out, crc16ArcTable(out));
-    DataStream data(spec.seed);
-    for (std::size_t i = 0; i < spec.packets * kTskPacketSize; ++i) out.push_back(data.next());
+    DataStream data(plan.seed);
+    for (std::size_t i = 0; i < plan.packets * kTskPacketSize; ++i) out.push_back(data.next());
     appendCrc(out, crc16ArcTable(std::span(out).subspan(kTskHeaderSize)));
-    for (std::size_t i = 0; i < spec.trailing; ++i) out.push_back(data.next());
+    for (std::size_t i = 0; i < plan.trailing; ++i) out.push_back(data.next());
     return out;
 }
 
@@ -111,20 +111,20 @@ std::optional<MakeTskCommand> parseMakeTsk(const std::vector<std::string>& args,
             return std::nullopt;
         }
         if (a == "--type") {
-            c.spec.typeCode = static_cast<unsigned>(*n);
+            c.plan.typeCode = static_cast<unsigned>(*n);
             type = true;
         } else if (a == "--version") {
-            c.spec.versionCode = static_cast<unsigned>(*n);
+            c.plan.versionCode = static_cast<unsigned>(*n);
             version = true;
         } else if (a == "--packets") {
-            c.spec.packets = static_cast<std::size_t>(*n);
+            c.plan.packets = static_cast<std::size_t>(*n);
             packets = true;
         } else if (a == "--seed") {
-            c.spec.seed = static_cast<std::uint32_t>(*n);
+            c.plan.seed = static_cast<std::uint32_t>(*n);
         } else if (a == "--count") {
-            c.spec.count = static_cast<unsigned>(*n);
+            c.plan.count = static_cast<unsigned>(*n);
         } else {
-            c.spec.trailing = static_cast<std::size_t>(*n);
+            c.plan.trailing = static_cast<std::size_t>(*n);
         }
     }
     if (c.out.empty() || !type || !version || !packets) {
@@ -132,7 +132,7 @@ std::optional<MakeTskCommand> parseMakeTsk(const std::vector<std::string>& args,
         return std::nullopt;
     }
     // Without its own count the file must still say its length in 16 bits.
-    if (!c.spec.count && c.spec.packets > kTskMaxPackets) {
+    if (!c.plan.count && c.plan.packets > kTskMaxPackets) {
         error = "--packets above " + std::to_string(kTskMaxPackets) + " needs --count";
         return std::nullopt;
     }

@@ -14,7 +14,7 @@
 
 namespace livna::panelsim {
 
-struct TskSpec {
+struct TskPlan {
     unsigned typeCode = 31;
     unsigned versionCode = 33;
     std::size_t packets = 1;
@@ -23,8 +23,8 @@ struct TskSpec {
     std::size_t trailing = 0;       ///< bytes of the seed's data appended after the final CRC
 };
 
-/// The bytes of the file the spec describes.
-std::vector<std::uint8_t> makeTsk(const TskSpec& spec);
+/// The bytes of the file the plan describes.
+std::vector<std::uint8_t> makeTsk(const TskPlan& plan);
 
 /// Why a loader refuses a stream, or nothing when it takes it: signature, the board's type, the
 /// header's CRC, the count (bytes 4..5 = length - 7) and the data's CRC in the final two bytes.
@@ -35,7 +35,7 @@ std::optional<std::string> checkFirmwareStream(std::span<const std::uint8_t> str
 /// [--trailing K]" (args after "make-tsk"). Nothing, with error set, when malformed.
 struct MakeTskCommand {
     std::string out;
-    TskSpec spec;
+    TskPlan plan;
 };
 std::optional<MakeTskCommand> parseMakeTsk(const std::vector<std::string>& args, std::string& error);
 

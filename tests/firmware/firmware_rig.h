@@ -13,11 +13,11 @@
 namespace livna::test {
 
 inline std::vector<std::uint8_t> tskFile(std::size_t packets, unsigned type = 31, unsigned version = 33) {
-    panelsim::TskSpec spec;
-    spec.typeCode = type;
-    spec.versionCode = version;
-    spec.packets = packets;
-    return panelsim::makeTsk(spec);
+    panelsim::TskPlan plan;
+    plan.typeCode = type;
+    plan.versionCode = version;
+    plan.packets = packets;
+    return panelsim::makeTsk(plan);
 }
 
 /// The text an in-memory device's pipes report once it is pulled out.

@@ -124,13 +124,13 @@ TEST_F(SetkaLineRun, refusedCodesWriteIsAnExchangeError) {
 }
 
 TEST_F(SetkaLineRun, firmwareChangeOnTheLineLoadsOrIsRefused) {
-    TskSpec spec;
-    spec.typeCode = 9;
-    spec.versionCode = 32;
-    spec.packets = 2;
-    spec.trailing = 6;
-    const auto file = makeTsk(spec);
-    const std::size_t sent = file.size() - spec.trailing;
+    TskPlan plan;
+    plan.typeCode = 9;
+    plan.versionCode = 32;
+    plan.packets = 2;
+    plan.trailing = 6;
+    const auto file = makeTsk(plan);
+    const std::size_t sent = file.size() - plan.trailing;
     for (const bool refuse : {false, true}) {
         SCOPED_TRACE(refuse);
         std::vector<std::string> args{"--version", "17"};

@@ -97,12 +97,12 @@ protected:
         return out;
     }
     static std::vector<std::uint8_t> tsk(unsigned type, unsigned version, std::size_t trailing = 0) {
-        TskSpec spec;
-        spec.typeCode = type;
-        spec.versionCode = version;
-        spec.packets = 2;
-        spec.trailing = trailing;
-        return makeTsk(spec);
+        TskPlan plan;
+        plan.typeCode = type;
+        plan.versionCode = version;
+        plan.packets = 2;
+        plan.trailing = trailing;
+        return makeTsk(plan);
     }
 
     PanelBoard board{[] {

@@ -13,10 +13,10 @@ namespace {
 TEST(TskMaker, madeFile_isWellFormedAndPassesTheLoadersCheck) {
     for (std::size_t packets : {0u, 1u, 5u, 1023u}) {
         SCOPED_TRACE(packets);
-        TskSpec spec;
-        spec.packets = packets;
-        spec.versionCode = 53;
-        const auto bytes = makeTsk(spec);
+        TskPlan plan;
+        plan.packets = packets;
+        plan.versionCode = 53;
+        const auto bytes = makeTsk(plan);
         ASSERT_EQ(bytes.size(), tskLength(packets));
         EXPECT_EQ(bytes[2], 31);
         EXPECT_EQ(bytes[3], 53);
@@ -28,27 +28,27 @@ TEST(TskMaker, madeFile_isWellFormedAndPassesTheLoadersCheck) {
 }
 
 TEST(TskMaker, seed_choosesTheData_countAndTrailingForSetka) {
-    TskSpec spec;
-    spec.packets = 2;
-    const auto one = makeTsk(spec);
-    spec.seed = 2;
-    const auto two = makeTsk(spec);
+    TskPlan plan;
+    plan.packets = 2;
+    const auto one = makeTsk(plan);
+    plan.seed = 2;
+    const auto two = makeTsk(plan);
     EXPECT_EQ(std::vector(one.begin(), one.begin() + 8), std::vector(two.begin(), two.begin() + 8));
     EXPECT_NE(one, two);
-    EXPECT_EQ(one, makeTsk(TskSpec{31, 33, 2, 1, std::nullopt, 0}));
+    EXPECT_EQ(one, makeTsk(TskPlan{31, 33, 2, 1, std::nullopt, 0}));
 
-    spec.count = 100;
-    spec.trailing = 5;
-    const auto odd = makeTsk(spec);
+    plan.count = 100;
+    plan.trailing = 5;
+    const auto odd = makeTsk(plan);
     EXPECT_EQ(odd.size(), tskLength(2) + 5);
     EXPECT_EQ(*tskCount(odd), 100u);
     EXPECT_TRUE(frameCrcMatches(std::span<const std::uint8_t, 8>(odd.data(), 8)));
 }
 
 TEST(TskMaker, checkFirmwareStream_namesWhatIsWrong) {
-    TskSpec spec;
-    spec.packets = 1;
-    const auto good = makeTsk(spec);
+    TskPlan plan;
+    plan.packets = 1;
+    const auto good = makeTsk(plan);
     struct Case {
         const char* name;
         std::size_t at;
@@ -78,12 +78,12 @@ TEST(TskMaker, commandLine) {
                                 error);
     ASSERT_TRUE(c) << error;
     EXPECT_EQ(c->out, "out.tsk");
-    EXPECT_EQ(c->spec.typeCode, 31u);
-    EXPECT_EQ(c->spec.versionCode, 33u);
-    EXPECT_EQ(c->spec.packets, 1023u);
-    EXPECT_EQ(c->spec.seed, 7u);
-    EXPECT_EQ(c->spec.count, 5u);
-    EXPECT_EQ(c->spec.trailing, 3u);
+    EXPECT_EQ(c->plan.typeCode, 31u);
+    EXPECT_EQ(c->plan.versionCode, 33u);
+    EXPECT_EQ(c->plan.packets, 1023u);
+    EXPECT_EQ(c->plan.seed, 7u);
+    EXPECT_EQ(c->plan.count, 5u);
+    EXPECT_EQ(c->plan.trailing, 3u);
 
     const std::vector<std::vector<std::string>> bad = {
         {"--type", "31", "--version", "33", "--packets", "1"},          // no OUT

@@ -28,12 +28,12 @@ protected:
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     static std::vector<std::uint8_t> tsk(unsigned type, unsigned version, std::size_t trailing = 0) {
-        panelsim::TskSpec spec;
-        spec.typeCode = type;
-        spec.versionCode = version;
-        spec.packets = 2;
-        spec.trailing = trailing;
-        return panelsim::makeTsk(spec);
+        panelsim::TskPlan plan;
+        plan.typeCode = type;
+        plan.versionCode = version;
+        plan.packets = 2;
+        plan.trailing = trailing;
+        return panelsim::makeTsk(plan);
     }
 
     fs::path m_folder;

@@ -223,13 +223,13 @@ struct FirmwareBase {
     ~FirmwareBase() { std::filesystem::remove_all(folder); }
     std::vector<std::uint8_t> put(const std::string& name, unsigned type, unsigned version,
                                   std::size_t trailing = 0, std::uint32_t seed = 1) const {
-        panelsim::TskSpec spec;
-        spec.typeCode = type;
-        spec.versionCode = version;
-        spec.packets = 4;
-        spec.trailing = trailing;
-        spec.seed = seed;
-        const auto bytes = panelsim::makeTsk(spec);
+        panelsim::TskPlan plan;
+        plan.typeCode = type;
+        plan.versionCode = version;
+        plan.packets = 4;
+        plan.trailing = trailing;
+        plan.seed = seed;
+        const auto bytes = panelsim::makeTsk(plan);
         std::ofstream out(folder / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return bytes;
